@@ -131,7 +131,7 @@ std::string NonFiniteText(double value) {
 }  // namespace
 
 std::string FormatFixed(double value, int decimals) {
-  if (!std::isfinite(value)) return NonFiniteText(value);
+  if (!std::isfinite(value)) value = 0;
   decimals = std::clamp(decimals, 0, 50);
   return RenderFixed(ToDecimals(value, decimals), decimals, false);
 }
@@ -142,7 +142,12 @@ std::string FormatGeneral(double value, int precision) {
   return RenderGeneral(ToSignificant(value, precision), precision, 0);
 }
 
-std::string FloatToStrLocale(double value) { return FormatGeneral(value, 15); }
+std::string FormatShortest(double value, int precision) {
+  if (!std::isfinite(value)) return "0";
+  return RenderFixed(ToSignificant(value, std::clamp(precision, 1, 18)), 0, false);
+}
+
+std::string FloatToStrLocale(double value) { return FormatShortest(value, 15); }
 
 std::string FloatToStrFLocale(double value, TFloatFormat format, int precision, int digits) {
   if (!std::isfinite(value)) return NonFiniteText(value);

@@ -11,11 +11,18 @@ namespace km {
 enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
 // Fixed-point text with exactly `decimals` digits after the point (0 to 50;
-// 0 gives no point), rounded to nearest from the exact binary value, a
-// leading "-" for negative values, never an exponent, no grouping. A value
-// that rounds to zero has no sign ("0.0000", not "-0.0000").
+// 0 gives no point), rounded to nearest from the exact binary value (an exact
+// tie goes to the even digit), a leading "-" for negative values, never an
+// exponent, no grouping. A value that rounds to zero has no sign ("0.0000",
+// not "-0.0000"). NaN and the infinities, which a PDF cannot hold, give zero.
 // FormatFixed(595.2755905, 4) == "595.2756", FormatFixed(1, 4) == "1.0000".
 std::string FormatFixed(double value, int decimals);
+
+// The shortest fixed-point text of the value rounded to `precision`
+// significant digits (1 to 18): no trailing zeros, no point for an integral
+// value, never an exponent ("0.5", "12", "1000000000000000", "0.00001").
+// NaN and the infinities give "0".
+std::string FormatShortest(double value, int precision = 15);
 
 // The shortest text of the value rounded to `precision` significant digits
 // (1 to 18): fixed notation without trailing zeros ("0.5", "12", "0.0001")
@@ -25,7 +32,9 @@ std::string FormatFixed(double value, int decimals);
 // "INF" and "-INF".
 std::string FormatGeneral(double value, int precision = 15);
 
-// The general float text of up to 15 significant digits (FormatGeneral).
+// The float text of up to 15 significant digits, shortest form, for PDF
+// numbers: FormatShortest(value, 15). Unlike the general text it never
+// switches to an exponent, which PDF number syntax does not have.
 std::string FloatToStrLocale(double value);
 
 // The formatted float text:

@@ -40,6 +40,8 @@ const FixedCase kFixed[] = {
     {0.5, 1, "0.5"},
     {99.99996, 4, "100.0000"},
     {-99.99996, 4, "-100.0000"},
+    {std::numeric_limits<double>::quiet_NaN(), 4, "0.0000"},  // a PDF number cannot be NaN
+    {std::numeric_limits<double>::infinity(), 2, "0.00"},
 };
 
 TEST(NumberFormat, FormatFixed) {
@@ -63,7 +65,7 @@ TEST(NumberFormat, FormatFixedAgreesWithPrintf) {
   }
 }
 
-TEST(NumberFormat, FormatGeneralHasTheValueOfFifteenSignificantDigits) {
+TEST(NumberFormat, GeneralAndShortestTextsHaveTheValueOfFifteenSignificantDigits) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> mantissa(-10, 10);
   std::uniform_int_distribution<int> exponent(-30, 30);
@@ -71,9 +73,16 @@ TEST(NumberFormat, FormatGeneralHasTheValueOfFifteenSignificantDigits) {
     double v = mantissa(random) * std::pow(10.0, exponent(random));
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.15g", v);
-    std::string text = FormatGeneral(v);
-    ASSERT_EQ(std::strtod(text.c_str(), nullptr), std::strtod(expected, nullptr)) << text << " vs " << expected;
-    ASSERT_EQ(text.find_first_of("e+,"), std::string::npos) << text;
+    double oracle = std::strtod(expected, nullptr);
+    std::string general = FormatGeneral(v);
+    ASSERT_EQ(std::strtod(general.c_str(), nullptr), oracle) << general << " vs " << expected;
+    ASSERT_EQ(general.find_first_of("e+,"), std::string::npos) << general;
+    std::string shortest = FloatToStrLocale(v);
+    ASSERT_EQ(std::strtod(shortest.c_str(), nullptr), oracle) << shortest << " vs " << expected;
+    ASSERT_EQ(shortest.find_first_not_of("-0123456789."), std::string::npos) << shortest;
+    if (shortest.find('.') != std::string::npos) {
+      ASSERT_NE(shortest.back(), '0') << shortest;
+    }
   }
 }
 
@@ -108,12 +117,40 @@ const GeneralCase kGeneral[] = {
     {-std::numeric_limits<double>::infinity(), "-INF"},
 };
 
-TEST(NumberFormat, FloatToStrLocaleIsTheShortestFifteenDigitText) {
+TEST(NumberFormat, FormatGeneralIsThePlatformsGeneralText) {
   for (const auto& c : kGeneral) {
-    EXPECT_EQ(FloatToStrLocale(c.value), c.text) << c.value;
     EXPECT_EQ(FormatGeneral(c.value), c.text) << c.value;
     EXPECT_EQ(FloatToStrFLocale(c.value, TFloatFormat::ffGeneral, 15, 0), c.text) << c.value;
   }
+}
+
+const GeneralCase kShortest[] = {
+    {0.5, "0.5"},
+    {1, "1"},
+    {-2.5, "-2.5"},
+    {0.1 + 0.2, "0.3"},
+    {1.0 / 3, "0.333333333333333"},
+    {595.275590551, "595.275590551"},
+    {123456789012345.0, "123456789012345"},
+    // Where the general text switches to an exponent, PDF numbers stay plain.
+    {1e15, "1000000000000000"},
+    {1234567890123456.0, "1234567890123460"},
+    {0.00001, "0.00001"},
+    {-1.5e-7, "-0.00000015"},
+    {0, "0"},
+    {-0.0, "0"},
+    {9.9999999999999999, "10"},
+    {std::numeric_limits<double>::quiet_NaN(), "0"},
+    {-std::numeric_limits<double>::infinity(), "0"},
+};
+
+TEST(NumberFormat, FloatToStrLocaleIsTheShortestFifteenDigitTextWithoutExponent) {
+  for (const auto& c : kShortest) {
+    EXPECT_EQ(FloatToStrLocale(c.value), c.text) << c.value;
+    EXPECT_EQ(FormatShortest(c.value), c.text) << c.value;
+  }
+  EXPECT_EQ(FormatShortest(1.0 / 3, 4), "0.3333");
+  EXPECT_EQ(FormatShortest(2.0 / 3, 1), "0.7");
 }
 
 struct FormattedCase {
@@ -192,7 +229,8 @@ TEST_F(UnderACommaLocale, NumberTextsKeepThePoint) {
   EXPECT_EQ(FloatToStrLocale(0.5), "0.5");
   EXPECT_EQ(UserDecimalPoint(), ',');  // the user's separator is untouched
   for (const auto& c : kFixed) EXPECT_EQ(FormatFixed(c.value, c.decimals), c.text) << c.value;
-  for (const auto& c : kGeneral) EXPECT_EQ(FloatToStrLocale(c.value), c.text) << c.value;
+  for (const auto& c : kGeneral) EXPECT_EQ(FormatGeneral(c.value), c.text) << c.value;
+  for (const auto& c : kShortest) EXPECT_EQ(FloatToStrLocale(c.value), c.text) << c.value;
   for (const auto& c : kFormatted) EXPECT_EQ(FloatToStrFLocale(c.value, c.format, c.precision, c.digits), c.text);
   EXPECT_EQ(ColorToPDFColor(RGB(255, 0, 0)), "1.0000 0.0000 0.0000");
   EXPECT_EQ(ColorToPDFColor(RGB(255, 0, 128)), "1.0000 0.0000 0.5020");
