@@ -32,7 +32,7 @@ std::string TkmPDFObjectWriter::MakeXRef(std::int64_t offset, int genNo, char fn
   return ZeroPadded(offset, 10) + " " + ZeroPadded(genNo, 5) + " " + std::string(1, fn);
 }
 
-void TkmPDFObjectWriter::Begin(TkmPDFSink& out, int reserved) {
+void TkmPDFObjectWriter::Begin(TStream& out, int reserved) {
   out_ = &out;
   last_obj_no_ = reserved;
   offsets_.assign(static_cast<std::size_t>(reserved) + 1, -1);
@@ -52,11 +52,12 @@ int TkmPDFObjectWriter::GetNewObjNo() {
   return last_obj_no_;
 }
 
-std::int64_t TkmPDFObjectWriter::Position() const { return out_ ? out_->Size() : 0; }
+std::int64_t TkmPDFObjectWriter::Position() const { return out_ ? out_->GetSize() : 0; }
 
 void TkmPDFObjectWriter::Write(std::string_view bytes) {
   if (out_ == nullptr) throw std::logic_error("PDF object writer: no document started");
-  out_->Append(bytes);
+  out_->Seek(0, TSeekOrigin::soEnd);
+  out_->WriteString(bytes);
 }
 
 void TkmPDFObjectWriter::CheckNumber(int objNo) const {

@@ -10,28 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "kmStreams.h"
+
 namespace km {
-
-// Where the writer's bytes go: appended in order, with the running size as the
-// offset of whatever comes next.
-class TkmPDFSink {
- public:
-  virtual ~TkmPDFSink() = default;
-  virtual void Append(std::string_view bytes) = 0;
-  virtual std::int64_t Size() const = 0;
-};
-
-// A sink that keeps the bytes in memory.
-class TkmPDFStringSink : public TkmPDFSink {
- public:
-  void Append(std::string_view bytes) override { bytes_.append(bytes); }
-  std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
-  const std::string& Bytes() const { return bytes_; }
-  void Clear() { bytes_.clear(); }
-
- private:
-  std::string bytes_;
-};
 
 class TkmPDFObjectWriter {
  public:
@@ -43,8 +24,9 @@ class TkmPDFObjectWriter {
   static std::string MakeXRef(std::int64_t offset, int genNo, char fn);
 
   // Starts a document on `out` (not owned; it must outlive the document) with
-  // the numbers 1..reserved already handed out.
-  void Begin(TkmPDFSink& out, int reserved);
+  // the numbers 1..reserved already handed out. Offsets are the output's size
+  // at the moment an object starts, so bytes the stream already holds count.
+  void Begin(TStream& out, int reserved);
   // Forgets the sink, the numbers and the offsets.
   void End();
   bool Active() const { return out_ != nullptr; }
@@ -90,7 +72,7 @@ class TkmPDFObjectWriter {
   static std::string ObjectText(std::string_view body, int objNo, bool complete);
   void CheckNumber(int objNo) const;
 
-  TkmPDFSink* out_ = nullptr;
+  TStream* out_ = nullptr;
   int last_obj_no_ = 0;
   std::vector<std::int64_t> offsets_;  // by object number; -1 = not written
   std::string deferred_;

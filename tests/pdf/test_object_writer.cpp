@@ -21,7 +21,7 @@ TEST(PDFObjectWriter, ReferencesHeadsAndXRefLines) {
 }
 
 TEST(PDFObjectWriter, NumbersStartAfterTheReservedOnesAndNeverRepeat) {
-  TkmPDFStringSink out;
+  TMemoryStream out;
   W w;
   w.Begin(out, 5);
   EXPECT_EQ(w.LastObjNo(), 5);
@@ -44,11 +44,11 @@ TEST(PDFObjectWriter, WritesObjectsByteExact) {
       {"<</A 1>>", 3, false, "3 0 obj\r\n<</A 1>>\r\n"},
   };
   for (const Case& c : cases) {
-    TkmPDFStringSink out;
+    TMemoryStream out;
     W w;
     w.Begin(out, 10);
     w.WriteObj(c.body, c.obj, c.complete);
-    EXPECT_EQ(out.Bytes(), c.bytes) << c.body;
+    EXPECT_EQ(out.ToString(), c.bytes) << c.body;
     EXPECT_TRUE(w.IsWritten(c.obj));
   }
 }
@@ -63,8 +63,8 @@ std::vector<std::string> XRefLines(const std::string& bytes, int count) {
 }
 
 TEST(PDFObjectWriter, TableListsObjectsByNumberWithTheirOffsets) {
-  TkmPDFStringSink out;
-  out.Append("%PDF-1.4\r\n");
+  TMemoryStream out;
+  out.WriteString("%PDF-1.4\r\n");
   W w;
   w.Begin(out, 3);
   const int four = w.GetNewObjNo();
@@ -74,7 +74,7 @@ TEST(PDFObjectWriter, TableListsObjectsByNumberWithTheirOffsets) {
   w.WriteObj("2", 2, true);
   const std::int64_t xref_at = w.Position();
   w.WriteXRefAndTrailer("/Root 1 0 R/Size 5");
-  const std::string& b = out.Bytes();
+  const std::string& b = out.ToString();
   ASSERT_EQ(b.compare(xref_at, 11, "xref\r\n0 5\r\n"), 0);
   auto lines = XRefLines(b, 5);
   EXPECT_EQ(lines[0], "0000000000 65535 f\r\n");
@@ -89,7 +89,7 @@ TEST(PDFObjectWriter, TableListsObjectsByNumberWithTheirOffsets) {
 }
 
 TEST(PDFObjectWriter, NumbersReservedButNeverWrittenGetChainedFreeEntries) {
-  TkmPDFStringSink out;
+  TMemoryStream out;
   W w;
   w.Begin(out, 2);
   const int a = w.GetNewObjNo();  // 3: never written
@@ -101,38 +101,38 @@ TEST(PDFObjectWriter, NumbersReservedButNeverWrittenGetChainedFreeEntries) {
   (void)a;
   (void)c;
   w.WriteXRefAndTrailer("/Size 6");
-  auto lines = XRefLines(out.Bytes(), 6);
+  auto lines = XRefLines(out.ToString(), 6);
   EXPECT_EQ(lines[0], "0000000003 65535 f\r\n");  // head of the free chain
   EXPECT_EQ(lines[3], "0000000005 65535 f\r\n");
   EXPECT_EQ(lines[5], "0000000000 65535 f\r\n");  // end of the chain
   EXPECT_EQ(lines[4].substr(10), " 00000 n\r\n");
-  EXPECT_EQ(out.Bytes().find("0 6\r\n") + 5 + 6 * 20, out.Bytes().find("trailer"));
+  EXPECT_EQ(out.ToString().find("0 6\r\n") + 5 + 6 * 20, out.ToString().find("trailer"));
 }
 
 TEST(PDFObjectWriter, FirstOffsetOfANumberWins) {
-  TkmPDFStringSink out;
+  TMemoryStream out;
   W w;
   w.Begin(out, 1);
   w.AppendXRef(0, 1);
   w.AppendXRef(77, 1);
   w.WriteXRefAndTrailer("");
-  EXPECT_EQ(XRefLines(out.Bytes(), 2)[1], "0000000000 00000 n\r\n");
+  EXPECT_EQ(XRefLines(out.ToString(), 2)[1], "0000000000 00000 n\r\n");
 }
 
 TEST(PDFObjectWriter, RefusesNumbersThatWereNeverHandedOut) {
-  TkmPDFStringSink out;
+  TMemoryStream out;
   W w;
   w.Begin(out, 5);
   EXPECT_THROW(w.WriteObj("x", 6, true), std::logic_error);
   EXPECT_THROW(w.WriteObj("x", 0, true), std::logic_error);
   EXPECT_THROW(w.AppendXRef(10, -1), std::logic_error);
-  EXPECT_TRUE(out.Bytes().empty());
+  EXPECT_TRUE(out.ToString().empty());
   W idle;
   EXPECT_THROW(idle.Write("x"), std::logic_error);
 }
 
 TEST(PDFObjectWriter, DeferredObjectsAreRebasedWhenFlushed) {
-  TkmPDFStringSink out;
+  TMemoryStream out;
   W w;
   w.Begin(out, 1);
   const int img = w.GetNewObjNo();
@@ -141,15 +141,15 @@ TEST(PDFObjectWriter, DeferredObjectsAreRebasedWhenFlushed) {
   w.WriteDeferred("stream\r\nabc\r\nendstream\r\nendobj\r\n");
   w.WriteDeferredObj("[1]", img2, true);
   EXPECT_FALSE(w.IsWritten(img));
-  out.Append("0123456789");  // the page's own objects come first
+  out.WriteString("0123456789");  // the page's own objects come first
   w.FlushDeferred();
   EXPECT_EQ(w.DeferredPosition(), 0);
   w.WriteObj("1", 1, true);
   w.WriteXRefAndTrailer("");
-  auto lines = XRefLines(out.Bytes(), 4);
+  auto lines = XRefLines(out.ToString(), 4);
   EXPECT_EQ(lines[img], "0000000010 00000 n\r\n");
   const std::size_t off2 = std::stoul(lines[img2].substr(0, 10));
-  EXPECT_EQ(out.Bytes().compare(off2, 7, "3 0 obj"), 0);
+  EXPECT_EQ(out.ToString().compare(off2, 7, "3 0 obj"), 0);
 }
 
 }  // namespace
