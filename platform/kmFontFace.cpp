@@ -11,13 +11,13 @@
 
 namespace km {
 
-FT_Library FreeTypeLibrary() {
-  static FtLibraryPtr library = [] {
+FtLibraryShared FreeTypeLibrary() {
+  static FtLibraryShared library = []() -> FtLibraryShared {
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) lib = nullptr;
-    return FtLibraryPtr(lib);
+    if (FT_Init_FreeType(&lib) != 0) return nullptr;
+    return FtLibraryShared(lib, FtLibraryDeleter());
   }();
-  return library.get();
+  return library;
 }
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
@@ -46,8 +46,8 @@ const TT_OS2* Os2(FT_Face face) {
 
 }  // namespace
 
-FontFace::FontFace(std::string path, int index, FtFacePtr face)
-    : path_(std::move(path)), index_(index), face_(std::move(face)) {
+FontFace::FontFace(std::string path, int index, FtLibraryShared library, FtFacePtr face)
+    : path_(std::move(path)), index_(index), library_(std::move(library)), face_(std::move(face)) {
   in_collection_ = FileStartsWithCollectionTag(path_);
   bool has_unicode = face_->charmap != nullptr && face_->charmap->encoding == FT_ENCODING_UNICODE;
   for (int i = 0; i < face_->num_charmaps; ++i) {
@@ -60,11 +60,11 @@ FontFace::FontFace(std::string path, int index, FtFacePtr face)
 }
 
 std::unique_ptr<FontFace> FontFace::Open(const std::string& path, int index) {
-  FT_Library lib = FreeTypeLibrary();
-  if (lib == nullptr || index < 0) return nullptr;
+  FtLibraryShared lib = FreeTypeLibrary();
+  if (!lib || index < 0) return nullptr;
   FT_Face face = nullptr;
-  if (FT_New_Face(lib, path.c_str(), index, &face) != 0) return nullptr;
-  return std::unique_ptr<FontFace>(new FontFace(path, index, FtFacePtr(face)));
+  if (FT_New_Face(lib.get(), path.c_str(), index, &face) != 0) return nullptr;
+  return std::unique_ptr<FontFace>(new FontFace(path, index, std::move(lib), FtFacePtr(face)));
 }
 
 std::u16string FontFace::GetFamilyName() const {

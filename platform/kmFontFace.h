@@ -70,10 +70,11 @@ class FontFace {
   FT_Face Handle() const { return face_.get(); }
 
  private:
-  FontFace(std::string path, int index, FtFacePtr face);
+  FontFace(std::string path, int index, FtLibraryShared library, FtFacePtr face);
 
   std::string path_;
   int index_;
+  FtLibraryShared library_;  // declared before face_: released after it
   FtFacePtr face_;
   bool in_collection_ = false;
   bool symbol_cmap_ = false;

@@ -26,8 +26,11 @@ using FcCharSetPtr = std::unique_ptr<FcCharSet, FcCharSetDeleter>;
 using FtFacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FtFaceDeleter>;
 using FtLibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, FtLibraryDeleter>;
 
-// The process's FreeType library, created at first use. Faces opened from it
-// must be released before the process ends (they are: every face is owned).
-FT_Library FreeTypeLibrary();
+using FtLibraryShared = std::shared_ptr<std::remove_pointer_t<FT_Library>>;
+
+// The process's FreeType library, created at first use; null when FreeType
+// cannot start. Every face holds a share, so the library outlives its faces
+// whatever the order of static destruction.
+FtLibraryShared FreeTypeLibrary();
 
 }  // namespace km
