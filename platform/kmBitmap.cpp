@@ -147,14 +147,14 @@ void TBitmap::SetPixelFormat(TPixelFormat pf) {
 
 std::uint8_t* TBitmap::ScanLine(int y) {
   SyncFromCanvas();
-  if (y < 0 || y >= height_) throw Exception("Scan line index out of range");
+  if (y < 0 || y >= height_) throw EkmError("Scan line index out of range");
   Touch();
   return pixels_.data() + static_cast<std::size_t>(y) * stride_;
 }
 
 const std::uint8_t* TBitmap::ScanLine(int y) const {
   SyncFromCanvas();
-  if (y < 0 || y >= height_) throw Exception("Scan line index out of range");
+  if (y < 0 || y >= height_) throw EkmError("Scan line index out of range");
   return pixels_.data() + static_cast<std::size_t>(y) * stride_;
 }
 

@@ -40,7 +40,7 @@ TBytes ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw Exception("Cannot write file " + path);
+  if (!out) throw EkmError("Cannot write file " + path);
 }
 
 }  // namespace km

@@ -59,7 +59,7 @@ class TGraphic {
 
 // Reads a whole file; throws EInvalidGraphic when it cannot be read.
 TBytes ReadFileBytes(const std::string& path);
-// Writes bytes to a file; throws Exception when it cannot be written.
+// Writes bytes to a file; throws EkmError when it cannot be written.
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace km

@@ -15,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     km::TBitmap again;
     again.LoadFromBytes(saved);
     if (!(again == b)) __builtin_trap();
-  } catch (const km::Exception&) {
+  } catch (const km::EkmError&) {
   }
   if (size >= 4) {
     std::size_t split = data[0] % size;
     try {
       km::TBitmap b;
       b.LoadFromDib(bytes.subspan(0, split), bytes.subspan(split));
-    } catch (const km::Exception&) {
+    } catch (const km::EkmError&) {
     }
   }
   return 0;

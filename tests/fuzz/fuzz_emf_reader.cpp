@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       km::TBitmap target(48, 32);
       target.Canvas().StretchDraw(km::TRect{0, 0, 48, 32}, mf);
       (void)target.GetPixel(0, 0);
-    } catch (const km::Exception&) {
+    } catch (const km::EkmError&) {
     }
   }
   return 0;
