@@ -48,6 +48,24 @@ bool ParsePageNumber(std::string_view text, long long& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+bool AsciiEqualIgnoreCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The file stream, or nil when the file cannot be created.
+std::unique_ptr<TFileStream> OpenFileForWriting(const std::string& name) {
+  try {
+    return std::make_unique<TFileStream>(name, TFileMode::fmCreate);
+  } catch (const EkmError&) {
+    return nullptr;
+  }
+}
+
 void CopyState(const TkmEngineState& from, TkmEngineState& to) {
   to.FFont.Assign(from.FFont);
   to.FPen.Assign(from.FPen);

@@ -8,6 +8,7 @@
 #include "kmCstDocEng.h"
 #include "kmDocSettingsShared.h"
 #include "kmEngineErrors.h"
+#include "kmScreen.h"
 
 namespace km {
 

@@ -43,9 +43,6 @@ enum class TkmVAlignment { vaTop, vaCenter, vaBottom };
 
 enum class TkmOutputImageFormat { ifBMP, ifJPEG, ifGIF, ifPNG, ifMetafile, ifCCITT3, ifCCITT4 };
 
-// Pixel depth used when pictures are converted.
-enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
-
 enum class TkmTextRenderMode { trmFill, trmStroke, trmFillStroke, trmInvisible };
 enum class TkmTextRise { trNormal, trSuperscript, trSubscript };
 // Opacity in percent, 0..100.
