@@ -121,7 +121,8 @@ void TRecordingEngine::EncodeChord(double, double, double, double, double, doubl
 void TRecordingEngine::EncodePolyBezier(std::span<const TkmPoint> Points, const TPen&) {
   Log.push_back("PolyBezier " + std::to_string(Points.size()));
 }
-void TRecordingEngine::ProcessMetafile(double, double, TMetafile&) {
+void TRecordingEngine::ProcessMetafile(double, double, TMetafile& AMetafile) {
+  Metafiles.push_back({AMetafile.GetWidth(), AMetafile.GetHeight(), AMetafile.Data().size()});
   Log.push_back("ProcessMetafile " + std::to_string(GetCurrentPage()));
 }
 int TRecordingEngine::ShowSetupModal() {

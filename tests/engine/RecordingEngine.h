@@ -19,6 +19,12 @@ class TRecordingEngine : public TkmCustomPlainSheetEngine {
   TRecordingEngine();
 
   std::vector<std::string> Log;
+  // Size and byte count of every metafile handed to ProcessMetafile.
+  struct MetafileSeen {
+    int width, height;
+    std::size_t bytes;
+  };
+  std::vector<MetafileSeen> Metafiles;
   // The last-element flag as EncodeText saw it, one entry per call.
   std::vector<bool> LastFlags;
 

@@ -8,6 +8,7 @@
 
 #include "RecordingEngine.h"
 #include "kmDocSettingsShared.h"
+#include "kmScreen.h"
 
 namespace km::test {
 namespace {
@@ -132,6 +133,24 @@ TEST_F(EngineTest, PageCanvasExistsOnlyWhileAPageIsOpen) {
   EXPECT_NE(engine.GetCanvas(), nullptr);
   engine.EndDoc();
   EXPECT_EQ(engine.GetCanvas(), nullptr);
+}
+
+TEST_F(EngineTest, DrawingOnThePageCanvasReachesProcessMetafile) {
+  ScopedScreenResolution screen(96, 96);
+  engine.SetInputXRes(384);
+  engine.SetInputYRes(192);
+  engine.BeginDoc();
+  ASSERT_NE(engine.GetCanvas(), nullptr);
+  engine.GetCanvas()->MoveTo(10, 10);
+  engine.GetCanvas()->LineTo(300, 200);
+  engine.NewPage();
+  engine.EndDoc();
+  ASSERT_EQ(engine.Metafiles.size(), 2u);
+  // A4 sized at the input resolution: 8.2677 in x 384, 11.6929 in x 192.
+  EXPECT_EQ(engine.Metafiles[0].width, 3175);
+  EXPECT_EQ(engine.Metafiles[0].height, 2245);
+  // The first page carries the line, the second page is empty.
+  EXPECT_GT(engine.Metafiles[0].bytes, engine.Metafiles[1].bytes);
 }
 
 TEST_F(EngineTest, CancelledSetupDialogCancelsTheDocument) {
