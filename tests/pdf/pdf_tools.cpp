@@ -55,7 +55,7 @@ std::string PdfInfoField(const std::string& out, const std::string& key) {
   return {};
 }
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -26,6 +26,6 @@ std::string MakeScratchDir(const std::string& name);
 // The value of a "Key: value" line of pdfinfo's output, trimmed; empty when absent.
 std::string PdfInfoField(const std::string& pdfinfoOutput, const std::string& key);
 
-std::string ReadFileBytes(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
 
 }  // namespace km::testing

@@ -1,0 +1,232 @@
+#pragma once
+// TkmCustomPDFEngine: the output engine that writes the document engine's pages
+// as a PDF file, strictly forwards: the header at Start, each page's objects at
+// EndPage, the document-level objects, the cross-reference table and the
+// trailer at Finish. Objects 1 to 5 are fixed: catalog, page tree, information
+// dictionary, procedure set and the one resource dictionary all pages share.
+//
+// This layer writes the file structure. Fonts, images, patterns, outlines,
+// thumbnails, attachments, PDF/A metadata, encryption and signatures reach the
+// file through the protected hooks below, which are empty here.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kmCstPlnEng.h"
+#include "kmPDFFormat.h"
+#include "kmPDFObjectWriter.h"
+#include "kmPDFSettings.h"
+#include "kmPDFTime.h"
+#include "kmStreams.h"
+
+namespace km {
+
+// The resource name of entry `entry` of image list `list`: "/Img" + list + "_" +
+// entry. The separator keeps names of different pairs apart (list 1 entry 11
+// and list 11 entry 1 would otherwise both read "/Img111"); every writer and
+// reader of image names uses this function.
+std::string ImageResourceName(int list, int entry);
+// The resource name of the page background image.
+inline constexpr const char* kBackgroundImageName = "/Img0";
+
+// The producer named in the information dictionary.
+inline constexpr const char16_t* kPDFProducer = u"Scrivane VCL 5.0.0.484";
+
+// Preferences of the PDF engine.
+class TkmPDFPreferences : public TkmPlainSheetPreferences {
+ public:
+  TkmTTFontEmbedding GetEmbedTrueTypeFonts() const { return FEmbedTrueTypeFonts; }
+  void SetEmbedTrueTypeFonts(TkmTTFontEmbedding v) { FEmbedTrueTypeFonts = v; }
+  // Public, not published.
+  bool GetApplyEmfCharSpacing() const { return FApplyEmfCharSpacing; }
+  void SetApplyEmfCharSpacing(bool v) { FApplyEmfCharSpacing = v; }
+  // Copies the PDF switches too when the source is a PDF preferences object.
+  void Assign(const TkmPreferences& source) override;
+
+ private:
+  TkmTTFontEmbedding FEmbedTrueTypeFonts = TkmTTFontEmbedding::etfNone;
+  bool FApplyEmfCharSpacing = true;
+};
+
+// A page that has been begun: its object number and size in points.
+struct TkmPageInfo {
+  int FObjNo = 0;
+  double FWidth = 0;
+  double FHeight = 0;
+};
+
+class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
+ public:
+  TkmCustomPDFEngine();
+  ~TkmCustomPDFEngine() override;
+
+  // ---- Engine operations ----------------------------------------------------
+  void BeginDoc() override;
+  void Start() override;
+  void BeginPage() override;
+  void EndPage() override;
+  void Finish() override;
+  // Accepts BMP, JPEG, PNG, CCITT3 and CCITT4; refuses the others with
+  // "The PDF Engine does not support image format".
+  bool CheckOutputImageFormat(TkmOutputImageFormat Value, std::u16string& S) override;
+  TkmPreferencesClass GetPreferencesClassName() const override;
+  TkmPDFPreferences& GetPreferences() override;
+
+  // ---- Object writing ---------------------------------------------------------
+  int GetNewObjNo() { return FWriter.GetNewObjNo(); }
+  static std::string MakeObjHead(int AObjNo) { return TkmPDFObjectWriter::MakeObjHead(AObjNo); }
+  static std::string MakeObjRef(int AObjNo) { return TkmPDFObjectWriter::MakeObjRef(AObjNo); }
+  static std::string MakeXRef(std::int64_t AOffset, int AGenNum, char Afn) {
+    return TkmPDFObjectWriter::MakeXRef(AOffset, AGenNum, Afn);
+  }
+  void WriteObj(const std::string& AStr, int AObjNo, bool AIsObjectComplete) {
+    FWriter.WriteObj(AStr, AObjNo, AIsObjectComplete);
+  }
+  void AppendXRef(std::int64_t APos, int AObjNo) { FWriter.AppendXRef(APos, AObjNo); }
+  // The writer of the current document (numbers, offsets, deferred page objects).
+  TkmPDFObjectWriter& GetObjectWriter() { return FWriter; }
+
+  // NumToStr and CompressStream of kmPDFFormat.h.
+  static std::string NumToStr(double AN) { return km::NumToStr(AN); }
+  static std::int64_t CompressStream(TMemoryStream& InputStream, TStream& OutputStream,
+                                     bool ACompressed, TkmCompressionLevel ACompressionLevel) {
+    return km::CompressStream(InputStream, OutputStream, ACompressed, ACompressionLevel);
+  }
+
+  // Encryption hooks: every string and stream written into an object passes
+  // through them. Without encryption they leave the bytes unchanged.
+  virtual void WritePDFStream(TMemoryStream& InputStream, std::int64_t StreamSize, int ObjNo, int GenNo);
+  virtual std::string WritePDFString(const std::string& InputString, int ObjNo, int GenNo);
+  // A text string for the information dictionary, outlines and signatures:
+  // "FEFF" + four hexadecimal digits per UTF-16 code unit; with encryption the
+  // hexadecimal form of the encrypted Windows-1252 bytes.
+  std::string EncryptedInfoToUnicodeHex(const std::u16string& AText, int AObjNo, int AGenNo);
+
+  // Catalog keys (may write objects of its own first).
+  virtual std::string GetCatalogDictionary();
+  // The current page's keys.
+  virtual std::string GetPageDictionary(int AObjNo);
+  // Writes the encryption dictionary when encryption is enabled (not in this layer).
+  virtual void WriteEncryptionDictionary();
+  // Trailer keys: "/Root 1 0 R/Info 3 0 R/Size n/ID [<H><H>]".
+  virtual std::string GetTrailer();
+  // CCITT-encoded bitmap data; none in this layer.
+  virtual std::unique_ptr<TMemoryStream> GetBitmapAsCCITTStream(TBitmap& ABitmap,
+                                                                TkmOutputImageFormat AFormat);
+
+  // ---- Content of the current page ------------------------------------------
+  // Appends text (Windows-1252 bytes) to the current page's content stream.
+  void AppendContent(std::string_view text);
+  TMemoryStream& GetContentStream() { return *FContentStream; }
+
+  // ---- Published properties -------------------------------------------------
+  const std::vector<std::u16string>& GetFontEmbedExcludeList() const { return FFontEmbedExcludeList; }
+  void SetFontEmbedExcludeList(const std::vector<std::u16string>& Value) { FFontEmbedExcludeList = Value; }
+  // Compression, ViewerPreferences and Encryption are owned; assigning one
+  // hands the given object over (the previous one is discarded; null is ignored).
+  TkmCompression& GetCompression() { return *FCompression; }
+  void SetCompression(std::unique_ptr<TkmCompression> Value);
+  TkmViewerPreferences& GetViewerPreferences() { return *FViewerPreferences; }
+  void SetViewerPreferences(std::unique_ptr<TkmViewerPreferences> Value);
+  TkmPDFEncryptionSettings& GetEncryption() { return *FEncryption; }
+  void SetEncryption(std::unique_ptr<TkmPDFEncryptionSettings> Value);
+  TkmPDFFontEncoding GetFontEncoding() const { return FFontEncoding; }
+  void SetFontEncoding(TkmPDFFontEncoding Value) { FFontEncoding = Value; }
+  TkmPDFVersion GetPDFVersion() const { return FVersion; }
+  // A PDF/A version also sets Preferences.EmbedTrueTypeFonts to etfSubset.
+  void SetPDFVersion(TkmPDFVersion Value);
+  TkmLineJoinStyle GetLineJoinStyle() const { return FLineJoinStyle; }
+  void SetLineJoinStyle(TkmLineJoinStyle Value) { FLineJoinStyle = Value; }
+  TkmLineCapStyle GetLineCapStyle() const { return FLineCapStyle; }
+  void SetLineCapStyle(TkmLineCapStyle Value) { FLineCapStyle = Value; }
+
+  // The clock that dates documents (empty: the system clock). SOURCE_DATE_EPOCH
+  // overrides it.
+  void SetClock(TkmClock Value) { FClock = std::move(Value); }
+  // The current document's date text ("D:yyyymmddhhnnss+hh'mm'").
+  const std::string& GetCreationTime() const { return FCreationTime; }
+  double GetPixelToPointMultiplier() const { return FPixelToPointMultiplier; }
+
+ protected:
+  // ---- Hooks of the feature writers (empty in this layer) -------------------
+  // BeginDoc: attachment lists renewed.
+  virtual void ResetAttachments() {}
+  // Catalog keys between "/Pages 2 0 R" and the viewer preferences:
+  // attachments, PDF/A metadata and output intent, outline root.
+  virtual std::string GetCatalogFeatureEntries() { return {}; }
+  // Finish, after the catalog: thumbnail images and outline objects.
+  virtual void WriteDocumentOutline() {}
+  // Finish, before the resources: a background pattern registered in FPattern.
+  virtual void RegisterBackgroundPattern() {}
+  // PDF/A versions: writes the ICC profile and the "[/ICCBased ...]" array
+  // for the shared resources and returns the array's object number (0: none).
+  virtual int WritePDFAColorSpace() { return 0; }
+  // "/Font <<...>>\r\n" of the resources.
+  virtual std::string GetFontResources() { return {}; }
+  // Finish: pattern objects, then the font objects.
+  virtual void WritePatternObjects() {}
+  virtual void WriteFontObjects() {}
+  // BeginPage: signature field objects of the signature's page; then the
+  // page background.
+  virtual void WriteSignatureFields() {}
+  virtual void WritePageBackground() {}
+  // EndPage, before the page dictionary: thumbnail bookkeeping; "/Thumb ..."
+  // for the page dictionary.
+  virtual void RecordPageThumbnail() {}
+  virtual std::string GetThumbnailEntry() { return {}; }
+  // Finish, after the trailer: the signature over the finished file.
+  virtual void ApplySignature() {}
+  // Start: the installed font families (FSysFonts), for text content.
+  virtual void CollectSystemFonts() {}
+
+  // Frees the per-document state; closes the output unless it is the caller's.
+  void ReleaseDocument();
+
+  // ---- Engine state -----------------------------------------------------------
+  TkmPDFObjectWriter FWriter;
+  TStream* FOutputStream = nullptr;             // the file or the caller's stream
+  std::unique_ptr<TFileStream> FOwnedOutput;    // set when the engine created the file
+  std::vector<std::unique_ptr<TkmPageInfo>> FPageList;  // by page number - 1; null = skipped
+  TMemoryStream* FContentStream = nullptr;
+  std::vector<std::unique_ptr<TMemoryStream>> FContentStreamList;
+  int FContentsObjNo = 0;
+  int FLengthObjNo = 0;
+  std::string FAnnots;
+  // Image XObjects of the document: object numbers by image list and entry.
+  std::vector<std::vector<int>> FImageObjects;
+  std::vector<std::pair<std::string, int>> FPattern;      // (name, object number)
+  std::vector<std::pair<std::string, int>> FPDGStateList;  // (tag "/..", object number)
+  int FBGImageObj = -1;
+  std::string FCreationTime;
+  double FPixelToPointMultiplier = 0.75;
+  TkmPDFVersion FVersion = TkmPDFVersion::PDF_VER14;
+  int FEncryptionObjNo = 0;
+  // Clip state of the page content: each open clip holds one "q".
+  bool FIsClipState = false;
+  bool FIsInsertClipState = false;
+
+ private:
+  std::string PageContentHead() const;
+  std::string PageContentTail() const;
+  void WritePageContents();
+  std::string GetPageTree() const;
+  std::string GetResourceDictionary();
+  std::string GetProcSet() const;
+  std::string GetInfoDictionary();
+  std::string FileIdentifierHex();
+  [[noreturn]] void FailStart(const std::string& message);
+
+  std::vector<std::u16string> FFontEmbedExcludeList;
+  std::unique_ptr<TkmCompression> FCompression;
+  std::unique_ptr<TkmViewerPreferences> FViewerPreferences;
+  std::unique_ptr<TkmPDFEncryptionSettings> FEncryption;
+  TkmPDFFontEncoding FFontEncoding = TkmPDFFontEncoding::feWinAnsiEncoding;
+  TkmLineJoinStyle FLineJoinStyle = TkmLineJoinStyle::ljsMiter;
+  TkmLineCapStyle FLineCapStyle = TkmLineCapStyle::lcsFlat;
+  TkmClock FClock;
+};
+
+}  // namespace km
