@@ -8,6 +8,7 @@
 #include <freetype/tttags.h>
 
 #include "kmCodePage.h"
+#include "kmFileBytes.h"
 
 namespace km {
 
@@ -18,12 +19,6 @@ FtLibraryShared FreeTypeLibrary() {
     return FtLibraryShared(lib, FtLibraryDeleter());
   }();
   return library;
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "kmFileBytes.h"
+
 #include "kmFontHandles.h"
 #include "kmGraphicsValues.h"
 
@@ -79,8 +81,5 @@ class FontFace {
   bool in_collection_ = false;
   bool symbol_cmap_ = false;
 };
-
-// Reads a whole file; empty when it cannot be read.
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 }  // namespace km

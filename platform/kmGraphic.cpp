@@ -1,9 +1,11 @@
 #include "kmGraphic.h"
 
-#include <fstream>
+#include <istream>
 #include <iterator>
+#include <ostream>
 
 #include "kmException.h"
+#include "kmFileBytes.h"
 
 namespace km {
 
@@ -30,17 +32,5 @@ void TGraphic::LoadFromStream(std::istream& in) {
 void TGraphic::SaveToFile(const std::string& path) const { WriteFileBytes(path, SaveToBytes()); }
 
 void TGraphic::LoadFromFile(const std::string& path) { LoadFromBytes(ReadFileBytes(path)); }
-
-TBytes ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EInvalidGraphic("Cannot open file " + path);
-  return TBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw EkmError("Cannot write file " + path);
-}
 
 }  // namespace km

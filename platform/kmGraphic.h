@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "kmCanvas.h"
+#include "kmFileBytes.h"
 
 namespace km {
 
-using TBytes = std::vector<std::uint8_t>;
 
 class TGraphic {
  public:
@@ -56,10 +56,5 @@ class TGraphic {
  private:
   bool transparent_ = false;
 };
-
-// Reads a whole file; throws EInvalidGraphic when it cannot be read.
-TBytes ReadFileBytes(const std::string& path);
-// Writes bytes to a file; throws EkmError when it cannot be written.
-void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace km
