@@ -89,6 +89,7 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
   pixels_ = other.pixels_;
   palette_ = other.palette_;
   copy_mode_ = other.copy_mode_;
+  alpha_format_ = other.alpha_format_;
   transparent_color_ = other.transparent_color_;
   canvas_.reset();
   canvas_dirty_ = false;

@@ -21,6 +21,10 @@ class TRasterCanvas;
 // bits; 15 and 16 bits are decoded into 24 bits on load.
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 
+// How the fourth byte of a 32-bit pixel is read: ignored (the default), or as
+// straight (not premultiplied) alpha that canvases blend with where they can.
+enum class TAlphaFormat { afIgnored, afDefined };
+
 // Bits per pixel of a stored format (1, 4, 8, 24 or 32).
 int BitsPerPixel(TPixelFormat pf);
 
@@ -79,6 +83,9 @@ class TBitmap : public TGraphic {
   std::uint32_t GetCopyMode() const { return copy_mode_; }
   void SetCopyMode(std::uint32_t rop) { copy_mode_ = rop; }
 
+  TAlphaFormat GetAlphaFormat() const { return alpha_format_; }
+  void SetAlphaFormat(TAlphaFormat v) { alpha_format_ = v; }
+
   // Transparent colour used when GetTransparent() is set.
   TColor GetTransparentColor() const { return transparent_color_; }
   void SetTransparentColor(TColor c) { transparent_color_ = c; }
@@ -116,6 +123,7 @@ class TBitmap : public TGraphic {
   mutable std::vector<std::uint8_t> pixels_;
   std::vector<TColor> palette_;
   std::uint32_t copy_mode_ = SRCCOPY;
+  TAlphaFormat alpha_format_ = TAlphaFormat::afIgnored;
   TColor transparent_color_ = clWhite;
   std::unique_ptr<TRasterCanvas> canvas_;
   mutable bool canvas_dirty_ = false;

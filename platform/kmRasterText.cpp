@@ -139,6 +139,7 @@ void TRasterCanvas::StretchBitmap(const TRect& dest, const TBitmap& bmp, const T
   const TColor brush = ColorToRGB(GetBrush().GetColor());
   const bool transparent = bmp.GetTransparent();
   const TColor key = ColorToRGB(bmp.GetTransparentColor());
+  const bool alpha = bmp.GetAlphaFormat() == TAlphaFormat::afDefined && bmp.GetBitCount() == 32;
   for (int y = y0; y < y1; ++y) {
     auto* orow = reinterpret_cast<std::uint32_t*>(odata + static_cast<std::size_t>(y - y0) * ostride);
     auto* drow = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
@@ -157,6 +158,14 @@ void TRasterCanvas::StretchBitmap(const TRect& dest, const TBitmap& bmp, const T
       std::uint8_t rr = Rop3(rop, GetRValue(brush), GetRValue(s), (d >> 16) & 0xFF);
       std::uint8_t gg = Rop3(rop, GetGValue(brush), GetGValue(s), (d >> 8) & 0xFF);
       std::uint8_t bb = Rop3(rop, GetBValue(brush), GetBValue(s), d & 0xFF);
+      if (alpha) {
+        // Straight alpha: the source over what is already there.
+        const int a = bmp.ScanLine(sy)[sx * 4 + 3];
+        auto blend = [a](int src, int dst) { return static_cast<std::uint8_t>((src * a + dst * (255 - a) + 127) / 255); };
+        rr = blend(rr, (d >> 16) & 0xFF);
+        gg = blend(gg, (d >> 8) & 0xFF);
+        bb = blend(bb, d & 0xFF);
+      }
       orow[x - x0] = 0xFF000000u | (static_cast<std::uint32_t>(rr) << 16) | (static_cast<std::uint32_t>(gg) << 8) | bb;
     }
   }

@@ -1,10 +1,31 @@
 #pragma once
-// Document helpers: the native-unit factor and small text helpers of the engine.
+// Document helpers: the native-unit factor, small text helpers of the engine
+// and the bitmap helpers that turn pictures into masks.
 
 #include <string>
 #include <string_view>
 
 #include "kmTypes.h"
+
+namespace km {
+class TBitmap;
+class TPngImage;
+class TStream;
+// Turns a picture into a mask: converts the bitmap to 24 bits per pixel and
+// makes every colour byte that is 0 into 255 and every other byte into 0
+// (white becomes black, black white, any non-zero channel zero). Returns the
+// same bitmap.
+TBitmap& InvertBitmap(TBitmap& ABitmap);
+
+// Splits a PNG picture with an alpha channel into a 24-bit colour bitmap (the
+// picture's colours) and an 8-bit mask bitmap whose value is 255 - alpha, so
+// dark where the picture is opaque and light where it is transparent; the mask
+// carries a grey palette (index i is the grey i). Both are written as BMP files
+// from position 0 of their streams, which end after them. Returns false and
+// leaves both streams as they were when the picture has no alpha channel.
+bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
+
+}  // namespace km
 
 namespace km {
 
@@ -21,5 +42,19 @@ std::u16string ReverseString(std::u16string_view s);
 // Without a final CR LF when the text has at least two code units and ends
 // with one; otherwise the text unchanged.
 std::u16string RemoveTerminalCRLF(std::u16string_view text);
+
+// Turns a picture into a mask: converts the bitmap to 24 bits per pixel and
+// makes every colour byte that is 0 into 255 and every other byte into 0
+// (white becomes black, black white, any non-zero channel zero). Returns the
+// same bitmap.
+TBitmap& InvertBitmap(TBitmap& ABitmap);
+
+// Splits a PNG picture with an alpha channel into a 24-bit colour bitmap (the
+// picture's colours) and an 8-bit mask bitmap whose value is 255 - alpha, so
+// dark where the picture is opaque and light where it is transparent; the mask
+// carries a grey palette (index i is the grey i). Both are written as BMP files
+// from position 0 of their streams, which end after them. Returns false and
+// leaves both streams as they were when the picture has no alpha channel.
+bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
 
 }  // namespace km
