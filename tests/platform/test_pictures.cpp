@@ -250,7 +250,9 @@ TEST(Pictures, EqualPicturesSaveToEqualBytesAndCopiesAreFaithful) {
     EXPECT_EQ(b->SaveToBytes(), bytes);
     std::unique_ptr<TGraphic> copy = a->Clone();
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(typeid(*copy), typeid(*a));
+    const TGraphic& copied = *copy;
+    const TGraphic& original = *a;
+    EXPECT_EQ(typeid(copied), typeid(original));
     EXPECT_EQ(copy->SaveToBytes(), bytes);
     EXPECT_EQ(copy->GetWidth(), a->GetWidth());
     EXPECT_EQ(copy->GetHeight(), a->GetHeight());
