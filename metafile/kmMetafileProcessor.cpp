@@ -198,8 +198,14 @@ void TkmMetafileProcessor::HandleRecord(const TEmfRecord& rec) {
 void TkmMetafileProcessor::ReadHeader(const TEmfRecord& rec) {
   const TEmfHeader h = ParseEmfHeader(rec);
   FHandleLimit = h.Handles;
-  if (h.Device.cx > 0 && h.Millimeters.cx > 0) FDevicePxPerMMX = static_cast<double>(h.Device.cx) / h.Millimeters.cx;
-  if (h.Device.cy > 0 && h.Millimeters.cy > 0) FDevicePxPerMMY = static_cast<double>(h.Device.cy) / h.Millimeters.cy;
+  // The reference device's size in micrometres is the more precise one.
+  auto perMM = [](std::int32_t px, std::int32_t mm, std::int32_t um, double fallback) {
+    if (px > 0 && um > 0) return px * 1000.0 / um;
+    if (px > 0 && mm > 0) return static_cast<double>(px) / mm;
+    return fallback;
+  };
+  FDevicePxPerMMX = perMM(h.Device.cx, h.Millimeters.cx, h.Micrometers.cx, FDevicePxPerMMX);
+  FDevicePxPerMMY = perMM(h.Device.cy, h.Millimeters.cy, h.Micrometers.cy, FDevicePxPerMMY);
 }
 
 bool TkmMetafileProcessor::Fits(const TEmfRecord& rec, std::uint64_t offset, std::uint64_t count,
@@ -234,12 +240,9 @@ TkmRect TkmMetafileProcessor::ApplyMMToRect(const TRect& r) const {
 }
 
 double TkmMetafileProcessor::ApplyMMToPenWidth(double w) const {
-  if (IsExtentMode(FMapMode)) {
-    const double c = static_cast<double>(Round(FViewPortExtent.cx / FResX));
-    if (FWindowExtent.cx != 0) w = static_cast<double>(Round(w * c / FWindowExtent.cx * FResX));
-  } else if (IsScalingMode(FMapMode)) {
-    w *= std::fabs(FMapMXmul);
-  }
+  // The mapping's scale along x: viewport over window extent (the smaller
+  // axis in isotropic mode), or the unit of a fixed mode.
+  if (IsScalingMode(FMapMode)) w *= std::fabs(FMapMXmul);
   // The scale of the world transform along x; rotation does not thin the pen.
   w *= std::hypot(static_cast<double>(FXForm.eM11), static_cast<double>(FXForm.eM12));
   w = std::fabs(w);

@@ -121,9 +121,10 @@ void TRecordingEngine::EncodeChord(double, double, double, double, double, doubl
 void TRecordingEngine::EncodePolyBezier(std::span<const TkmPoint> Points, const TPen&) {
   Log.push_back("PolyBezier " + std::to_string(Points.size()));
 }
-void TRecordingEngine::ProcessMetafile(double, double, TMetafile& AMetafile) {
+void TRecordingEngine::ProcessMetafile(double AX, double AY, TMetafile& AMetafile) {
   Metafiles.push_back({AMetafile.GetWidth(), AMetafile.GetHeight(), AMetafile.Data().size()});
   Log.push_back("ProcessMetafile " + std::to_string(GetCurrentPage()));
+  if (InterpretMetafiles) TkmCustomPlainSheetEngine::ProcessMetafile(AX, AY, AMetafile);
 }
 int TRecordingEngine::ShowSetupModal() {
   Log.push_back("ShowSetupModal");

@@ -25,6 +25,8 @@ class TRecordingEngine : public TkmCustomPlainSheetEngine {
     std::size_t bytes;
   };
   std::vector<MetafileSeen> Metafiles;
+  // When set, ProcessMetafile also runs the engine's own interpreter.
+  bool InterpretMetafiles = false;
   // The last-element flag as EncodeText saw it, one entry per call.
   std::vector<bool> LastFlags;
 
