@@ -69,9 +69,11 @@ void TkmCustomDocumentEngine::ProcessMetafile(double AX, double AY, TMetafile& A
     } else {
       // An engine that does not take the input resolution gets the metafile
       // stretched over the page in native units.
-      const TRect dest{0, 0, DeviceCoordinate(NativeXPos(FPage->GetWidth())),
-                       DeviceCoordinate(NativeYPos(FPage->GetHeight()))};
+      const TkmPageItem* current = CurrentPageItem();
+      const TkmPageSettings& ps = current ? current->GetSettings() : *FPage;
+      const TRect dest{0, 0, DeviceCoordinate(ps.NativeWidth()), DeviceCoordinate(ps.NativeHeight())};
       auto page = Rerecord(AMetafile, dest.Right, dest.Bottom, dest);
+      processor.SetDeviceScale(1.0, 1.0);  // the copy is in native units already
       processor.Execute(*page, x, y);
     }
   }

@@ -121,6 +121,12 @@ class TkmMetafileProcessor {
   TkmMetafileRunResult Execute(std::span<const std::uint8_t> emf, double X, double Y);
 
   void SetCombineCharsToSentence(bool v) { FCombineCharsToSentence = v; }
+  // Device pixels of the metafile per native unit are taken from the engine's
+  // input resolution; a metafile already re-recorded in native units sets 1.
+  void SetDeviceScale(double x, double y) {
+    FResX = x;
+    FResY = y;
+  }
   bool GetCombineCharsToSentence() const { return FCombineCharsToSentence; }
 
   // ---- Mapping (also used by the text and bitmap records) -------------------

@@ -1,0 +1,130 @@
+// Real metafiles nobody here wrote: every file of the shared corpus, and the
+// fixture written with libEMF, goes through the interpreter; the damaged ones
+// end cleanly. Every one also plays into a PDF that the strict audit accepts.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "../pdf/pdf_tools.h"
+#include "MetafileTestKit.h"
+#include "kmPDFEng.h"
+
+namespace km::test {
+namespace {
+
+namespace fs = std::filesystem;
+using km::testing::RunCommand;
+using km::testing::ShellQuote;
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<fs::path> CorpusFiles(const std::string& folder) {
+  const fs::path dir = fs::path(KM_CORPUS_DIR) / "emf" / folder;
+  std::vector<fs::path> files;
+  if (fs::is_directory(dir))
+    for (const auto& entry : fs::directory_iterator(dir))
+      if (entry.is_regular_file()) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+const fs::path kLibEmfFixture = KM_LIBEMF_FIXTURE;
+
+// Items never carry a non-finite number (Describe prints those as "nan").
+void ExpectSaneItems(const std::vector<std::string>& items, const std::string& file) {
+  for (const std::string& line : items) EXPECT_EQ(line.find("nan"), std::string::npos) << file << ": " << line;
+}
+
+TEST(MetafileCorpus, RealAndReferenceFilesInterpretCompletely) {
+  std::vector<fs::path> files = CorpusFiles("real");
+  const auto reference = CorpusFiles("reference");
+  files.insert(files.end(), reference.begin(), reference.end());
+  ASSERT_GE(files.size(), 100u) << "the shared corpus is missing under " << KM_CORPUS_DIR;
+  std::size_t withItems = 0;
+  for (const fs::path& file : files) {
+    ItemsFixture fx;
+    const auto items = fx.Run(ReadBytes(file));
+    ExpectSaneItems(items, file.filename().string());
+    EXPECT_NE(fx.LastResult.Status, TEmfReadStatus::rsNotEmf) << file;
+    ASSERT_FALSE(items.empty()) << file;
+    EXPECT_EQ(items.back(), "EOF") << file;
+    if (items.size() > 1) ++withItems;
+  }
+  // Nearly every real file draws shapes, paths or clips, not only text and bitmaps.
+  EXPECT_GE(withItems, files.size() * 3 / 4);
+}
+
+TEST(MetafileCorpus, DamagedFilesEndCleanly) {
+  const auto files = CorpusFiles("corrupted");
+  ASSERT_FALSE(files.empty()) << "the shared corpus is missing under " << KM_CORPUS_DIR;
+  for (const fs::path& file : files) {
+    ItemsFixture fx;
+    const auto items = fx.Run(ReadBytes(file));
+    ExpectSaneItems(items, file.filename().string());
+    // Either the walk stopped with a reason, or what could be read ended with an end item.
+    if (fx.LastResult.Status != TEmfReadStatus::rsComplete) {
+      EXPECT_FALSE(fx.LastResult.Error.empty()) << file;
+    }
+    if (!items.empty()) {
+      EXPECT_EQ(items.back(), "EOF") << file;
+    }
+  }
+}
+
+// The libEMF fixture: a red-outlined blue rectangle, an ellipse, a polyline
+// and a line, recorded by an independent producer at the screen resolution.
+TEST(MetafileCorpus, IndependentProducerFixture) {
+  ASSERT_TRUE(fs::exists(kLibEmfFixture)) << kLibEmfFixture;
+  ItemsFixture fx;
+  const auto items = fx.Run(ReadBytes(kLibEmfFixture));
+  EXPECT_EQ(fx.LastResult.Status, TEmfReadStatus::rsComplete);
+  const std::vector<std::string> shapes(items.begin(), items.begin() + std::min<std::size_t>(items.size(), 4));
+  EXPECT_EQ(shapes, (std::vector<std::string>{"Rectangle 10,10 111,61 P0000C8/3 BDC0000",
+                                              "Ellipse 120,10 180,70 P0000C8/3 BDC0000",
+                                              "PolyLine 10,100 60,140 110,100 160,140 P0000C8/3",
+                                              "Line 0,0 50,50 P0000C8/3"}));
+}
+
+// Every corpus metafile, one per page, played into a PDF.
+TEST(MetafileCorpus, EveryFilePlaysIntoAnAuditedPdf) {
+  std::vector<fs::path> files = {kLibEmfFixture};
+  for (const char* folder : {"real", "reference", "corrupted"}) {
+    const auto more = CorpusFiles(folder);
+    files.insert(files.end(), more.begin(), more.end());
+  }
+  ASSERT_GT(files.size(), 100u);
+  const std::string dir = km::testing::MakeScratchDir("metafile-corpus");
+  TkmPDFEngine e;
+  e.GetPreferences().SetShowSetupDialog(false);
+  e.GetPreferences().SetOpenAfterCreate(false);
+  e.SetFileName(dir + "/corpus.pdf");
+  e.BeginDoc();
+  bool first = true;
+  for (const fs::path& file : files) {
+    if (!first) e.NewPage();
+    first = false;
+    TMetafile mf;
+    try {
+      mf.LoadFromBytes(ReadBytes(file));
+    } catch (const EkmError&) {
+      continue;  // not a metafile at all: the page stays empty
+    }
+    e.PlayMetafile(mf);
+  }
+  e.EndDoc();
+  const std::string pdf = dir + "/corpus.pdf";
+  ASSERT_TRUE(fs::exists(pdf));
+  const auto check = RunCommand("qpdf --check " + ShellQuote(pdf));
+  EXPECT_EQ(check.ExitCode, 0) << check.Output;
+  const auto audit = RunCommand(std::string(KM_TOOLS_DIR) + "/pdf-audit " + ShellQuote(pdf));
+  EXPECT_EQ(audit.ExitCode, 0) << audit.Output;
+}
+
+}  // namespace
+}  // namespace km::test
