@@ -445,32 +445,28 @@ int PenWidthValue(double w) {
 
 }  // namespace
 
-void TkmMetafileProcessor::DoCreatePen(const Reader& r) {
-  const std::uint32_t index = r.U32(8);
-  const std::uint32_t style = r.U32(12);
-  const std::int32_t width = r.I32(16);
-  const std::uint32_t color = r.U32(24);
+TkmGDIOBJ* TkmMetafileProcessor::CreatePenObject(std::uint32_t index, std::uint32_t style, double width,
+                                                 std::uint32_t color) {
   TkmGDIOBJ* obj = CreateGDIRec(TkmGDIOBJType::goPen, index);
-  if (!obj) return;
-  int w = 0;
-  if (width != 0) w = std::max(PenWidthValue(ApplyMMToPenWidth(width)), 1);
-  obj->FPen.SetWidth(w);
+  if (!obj) return nullptr;
+  // A zero width stays zero (the thinnest line); any other is at least 1.
+  obj->FPen.SetWidth(width == 0 ? 0 : std::max(PenWidthValue(ApplyMMToPenWidth(width)), 1));
   obj->FPen.SetStyle(PenStyleOf(style, TPenStyle::psSolid));
   obj->FPen.SetColor(static_cast<TColor>(GetColorValue(color)));
+  return obj;
+}
+
+void TkmMetafileProcessor::DoCreatePen(const Reader& r) {
+  CreatePenObject(r.U32(8), r.U32(12), r.I32(16), r.U32(24));
 }
 
 void TkmMetafileProcessor::DoExtCreatePen(const TEmfRecord& rec) {
   const Reader r = rec.Reader();
-  const std::uint32_t index = r.U32(8);
   const std::uint32_t style = r.U32(28);
-  std::uint32_t width = r.U32(32);
-  const std::uint32_t color = r.U32(40);
-  TkmGDIOBJ* obj = CreateGDIRec(TkmGDIOBJType::goPen, index);
+  const std::uint32_t width = r.U32(32);
+  // A recorded width of 0 counts as 1 for extended pens.
+  TkmGDIOBJ* obj = CreatePenObject(r.U32(8), style & 0xF, width == 0 ? 1.0 : width, r.U32(40));
   if (!obj) return;
-  if (width == 0) width = 1;
-  obj->FPen.SetWidth(std::max(PenWidthValue(ApplyMMToPenWidth(static_cast<double>(width))), 1));
-  obj->FPen.SetStyle(PenStyleOf(style & 0xF, TPenStyle::psSolid));
-  obj->FPen.SetColor(static_cast<TColor>(GetColorValue(color)));
   if ((style & 0xF0000) == 0x10000) {  // geometric pen
     switch (style & 0xF000) {
       case 0x0000: obj->FPenJoinStyle = TkmPenJoinStyle::pjsRound; break;

@@ -160,6 +160,8 @@ class TkmMetafileProcessor {
   TkmGDIOBJ* CreateGDIRec(TkmGDIOBJType type, std::uint32_t index);
   TkmGDIOBJ* ObjectAt(std::uint32_t index) const;
   void SelectStockObject(std::uint32_t index);
+  // A pen object; the width is in logical units and goes through the mapping.
+  TkmGDIOBJ* CreatePenObject(std::uint32_t index, std::uint32_t style, double width, std::uint32_t color);
   void DoCreatePen(const Reader& r);
   void DoExtCreatePen(const TEmfRecord& rec);
   void DoCreateBrush(const Reader& r);

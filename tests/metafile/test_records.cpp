@@ -385,35 +385,26 @@ void RunCase(const RecordCase& c) {
   EXPECT_EQ(fx.LastResult.Status, TEmfReadStatus::rsComplete);
 }
 
-class ObjectTable : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(ObjectTable, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, ObjectTable, ::testing::ValuesIn(ObjectCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+// Every table above, each case named by its group.
+struct NamedCase {
+  std::string name;
+  RecordCase c;
+};
 
-class StockObjects : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(StockObjects, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, StockObjects, ::testing::ValuesIn(StockCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+std::vector<NamedCase> AllRecordCases() {
+  const std::pair<const char*, const std::vector<RecordCase>*> groups[] = {
+      {"ObjectTable", &ObjectCases()},     {"StockObject", &StockCases()}, {"LyingCount", &CountCases()},
+      {"MappingGuard", &MappingGuardCases()}, {"SavedState", &StateCases()}, {"Region", &RegionCases()}};
+  std::vector<NamedCase> all;
+  for (const auto& [group, cases] : groups)
+    for (const RecordCase& c : *cases) all.push_back({std::string(group) + "_" + c.name, c});
+  return all;
+}
 
-class LyingCounts : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(LyingCounts, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, LyingCounts, ::testing::ValuesIn(CountCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-class MappingGuards : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(MappingGuards, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, MappingGuards, ::testing::ValuesIn(MappingGuardCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-class SavedStates : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(SavedStates, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, SavedStates, ::testing::ValuesIn(StateCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-class Regions : public ::testing::TestWithParam<RecordCase> {};
-TEST_P(Regions, Records) { RunCase(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Metafile, Regions, ::testing::ValuesIn(RegionCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+class HandWrittenRecords : public ::testing::TestWithParam<NamedCase> {};
+TEST_P(HandWrittenRecords, BecomeTheExpectedItems) { RunCase(GetParam().c); }
+INSTANTIATE_TEST_SUITE_P(Metafile, HandWrittenRecords, ::testing::ValuesIn(AllRecordCases()),
+                         [](const auto& info) { return info.param.name; });
 
 // The same drawing recorded at 96 and at four times that resolution gives
 // the same native geometry; only pen widths stay in input-resolution units.
