@@ -11,6 +11,7 @@
 // Every length a caller passes is in MeasurementUnit; items store native units
 // (screen pixels at CPixelsPerInch), page-absolute.
 
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <span>
@@ -25,6 +26,7 @@
 #include "kmEngineSupport.h"
 #include "kmEngineTypes.h"
 #include "kmGraphicsValues.h"
+#include "kmTextMetrics.h"
 
 namespace km {
 
@@ -242,8 +244,54 @@ class TkmCustomDocumentEngine : public TkmBaseComponent, public IkmDocumentEngin
                       double ABottom, int StartPos, int EndPos, TColor BackgroundColor) override;
   void ExportRichText(TStream& FileStream, double ALeft, double ATop, double ARight, double ABottom,
                       int StartPos, int EndPos, TColor BackgroundColor) override;
-  // Extent of Text in Font, native units.
+  // Extent of Text in Font, native units. An empty text measures width 1 and
+  // the height of a space; a final CR LF is not measured. Text is measured as
+  // Unicode, not through the 8-bit ANSI code page: the platform layer has no
+  // ANSI measuring, and characters outside Windows-1252 then get their real
+  // width instead of that of a replacement character.
   TkmSize TextSize(const std::u16string& Text, const TFont& Font) override;
+
+  // ---- Text measuring and layout (not engine slots) -------------------------
+  // Extent of the UTF-16 text as it is, native units (the PDF text writer's measure).
+  TkmSize TextSizeW(const std::u16string& Text, const TFont& Font) const;
+  // Width and height of Text in the current font, in the caller's unit; an
+  // empty text is 0 wide and as high as a space.
+  double TextWidth(const std::u16string& Text);
+  double TextHeight(const std::u16string& Text);
+  // Word-wraps Text into Lines (which may already hold text: its last line is
+  // continued). Width is the width of every line after the first, all in
+  // native units; returns round(Width), or with AutoResize the width that
+  // Text needs on one line. Stops, keeping the lines made so far, when a
+  // single character does not fit. This variant is used by boxes, paragraphs
+  // and tables.
+  int WrapTextIntoLines(const std::u16string& Text, double Width, double FirstLineWidth, TWideStrings& Lines,
+                        bool AutoResize, const TFont& AFont);
+  // The same for a plain string list (TextOut with wrapping, form fields): every
+  // width is the horizontal extent of the text at TextRotationAngle, and an
+  // empty list first gets an empty line.
+  int WrapTextIntoLines(const std::u16string& Text, double Width, double FirstLineWidth,
+                        std::vector<std::u16string>& Lines, bool AutoResize, const TFont& AFont);
+  // Lays the item's lines out in a box of MaxWidth x MaxHeight at the item's
+  // X, Y (native) inside Margin, and hands each line that fits to EncodeText
+  // as a temporary text item. Leading blanks are removed from the item's
+  // lines. With AFillBackground false the temporary items get no background.
+  void ProcessTextRect(TkmTextItem& ATextItem, TkmHAlignment HAlign, TkmVAlignment VAlign, double MaxWidth,
+                       double MaxHeight, const TkmRect& Margin, bool AFillBackground = true);
+  // The next web address, e-mail address or file path in AText at or after
+  // the 1-based position AStartPos (0 = from the start). Empty when there is
+  // none; otherwise AStartPos becomes the link's 1-based start.
+  std::u16string GetHyperLinkText(const std::u16string& AText, int& AStartPos) const;
+  // The part of Line that shows inside the item's clip rectangle and the
+  // native x where it starts; the whole line at the item's X when the item
+  // has no clip rectangle.
+  std::u16string VisibleTextPart(const TkmTextItem& Item, const std::u16string& Line, double& X);
+  // Replaces the text metrics service (nil: the platform's font services).
+  void SetTextMetrics(std::shared_ptr<const IkmTextMetrics> Value);
+  const IkmTextMetrics& GetTextMetrics() const { return *FTextMetrics; }
+  // The local date and time that the date placeholders show (empty: the
+  // system clock).
+  using TkmLocalTimeSource = std::function<std::tm()>;
+  void SetPlaceholderClock(TkmLocalTimeSource Value) { FPlaceholderClock = std::move(Value); }
 
   // ---- Non-virtual lifecycle ---------------------------------------------
   void InitializeEngine();
@@ -504,6 +552,25 @@ class TkmCustomDocumentEngine : public TkmBaseComponent, public IkmDocumentEngin
   int FTextRotationAngle = 0;
   TkmHAlignment FTextAlignment = TkmHAlignment::haLeft;
   TBiDiMode FBiDiMode = TBiDiMode::bdLeftToRight;
+
+  // Text measuring and placeholders.
+  std::shared_ptr<const IkmTextMetrics> FTextMetrics = DefaultTextMetrics();
+  TkmLocalTimeSource FPlaceholderClock;
+
+ private:
+  // Text recording helpers.
+  bool CanRecordText() const;
+  // A text item with copies of the current font, brush, effects, rotation and alignment.
+  std::unique_ptr<TkmTextItem> NewTextItem(double x, double y, const std::u16string& line) const;
+  // Stores the measured width and the centre and right anchors of line 0.
+  void MeasureTextAnchor(TkmTextItem& item);
+  // Appends the item and measures its anchors.
+  void AddTextItem(std::unique_ptr<TkmTextItem> item);
+  template <typename LineList>
+  int WrapLines(const std::u16string& Text, double Width, double FirstLineWidth, LineList& Lines, bool AutoResize,
+                const TFont& AFont, double scale);
+  std::u16string ReplaceDateAndDocInfo(const std::u16string& AText);
+  std::u16string ReplaceCallerVariables(const std::u16string& AText);
 };
 
 }  // namespace km

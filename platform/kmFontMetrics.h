@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "kmCanvas.h"  // TSize
 #include "kmFontFace.h"
 #include "kmGraphicsValues.h"
 
@@ -75,11 +76,6 @@ struct TOutlineTextMetric {
   std::u16string otmpFullName;
 };
 
-struct TSize {
-  int cx = 0;
-  int cy = 0;
-  friend bool operator==(const TSize&, const TSize&) = default;
-};
 
 // A face at a size with the requested attributes, as a font selected into a
 // screen device context. Shares the face with the catalogue that made it.

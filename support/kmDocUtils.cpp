@@ -1,9 +1,13 @@
 #include "kmDocUtils.h"
 
+#include <cmath>
+#include <vector>
+
 #include "kmBitmap.h"
 #include "kmPngImage.h"
 #include "kmScreen.h"
 #include "kmStreams.h"
+#include "kmUtilsFonts.h"
 
 namespace km {
 
@@ -70,5 +74,74 @@ bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASource
   WriteBitmapFrom0(mask, AMaskStream);
   return true;
 }
+
+namespace {
+
+// Words of a text split after every space; spaces before a word's first
+// other character belong to that word.
+std::vector<std::u16string> SplitAfterSpaces(const std::u16string& text) {
+  std::vector<std::u16string> words;
+  std::u16string current;
+  bool hasLetters = false;
+  for (char16_t c : text) {
+    current += c;
+    if (c != u' ') {
+      hasLetters = true;
+    } else if (hasLetters) {
+      words.push_back(current);
+      current.clear();
+      hasLetters = false;
+    }
+  }
+  if (!current.empty()) words.push_back(current);
+  return words;
+}
+
+// The parts joined, with `spaces` blanks spread over the gaps between them.
+std::u16string SpreadSpaces(const std::vector<std::u16string>& parts, long long spaces) {
+  std::u16string result;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    result += parts[i];
+    const long long gapsLeft = static_cast<long long>(parts.size() - 1 - i);
+    if (gapsLeft == 0) break;
+    const long long add = spaces / gapsLeft;
+    result.append(static_cast<std::size_t>(add), u' ');
+    spaces -= add;
+  }
+  return result;
+}
+
+}  // namespace
+
+std::u16string GetJustifiedText(const std::u16string& Text, double Width, const TkmTextWidthFunc& TextWidth) {
+  if (Text.empty()) return Text;
+  const double space = TextWidth(u" ");
+  if (!(space > 0)) return Text;
+  const double extra = Width - TextWidth(Text);
+  const double count = std::trunc(extra / space);
+  if (!(count > 0)) return Text;
+  const long long spaces = count > 1e6 ? 1000000 : static_cast<long long>(count);
+  std::vector<std::u16string> parts = SplitAfterSpaces(Text);
+  if (parts.size() < 2) {
+    parts.clear();
+    for (char16_t c : Text) {
+      const bool lowSurrogate = c >= 0xDC00 && c <= 0xDFFF;
+      if (lowSurrogate && !parts.empty() && parts.back().back() >= 0xD800 && parts.back().back() <= 0xDBFF) {
+        parts.back() += c;
+      } else {
+        parts.emplace_back(1, c);
+      }
+    }
+  }
+  return SpreadSpaces(parts, spaces);
+}
+
+std::u16string GetJustifiedText(const std::u16string& Text, const TFont& Font, double Width) {
+  return GetJustifiedText(Text, Width, [&Font](const std::u16string& s) {
+    const std::u16string measured = RemoveTerminalCRLF(s);
+    return measured.empty() ? 1.0 : static_cast<double>(TextSize(measured, Font).cx);
+  });
+}
+
 
 }  // namespace km

@@ -2,9 +2,11 @@
 // Document helpers: the native-unit factor, small text helpers of the engine
 // and the bitmap helpers that turn pictures into masks.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "kmGraphicsValues.h"
 #include "kmTypes.h"
 
 namespace km {
@@ -24,6 +26,20 @@ TBitmap& InvertBitmap(TBitmap& ABitmap);
 // from position 0 of their streams, which end after them. Returns false and
 // leaves both streams as they were when the picture has no alpha channel.
 bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
+
+// Width of a text in some font, in pixels.
+using TkmTextWidthFunc = std::function<double(const std::u16string&)>;
+
+// Text padded with spaces so that it fills Width. The text is split after
+// every space into words (a word keeps its trailing space; a run of spaces
+// stays in front of the word that follows it). k = trunc((Width - w(Text)) /
+// w(" ")) spaces are distributed over the gaps between the words, front to
+// back, each gap taking (spaces left) div (gaps left), so the later gaps get
+// the remainder; a text of one word spreads them between its characters.
+// Empty text, a negative k or a space of no width leave the text unchanged.
+std::u16string GetJustifiedText(const std::u16string& Text, double Width, const TkmTextWidthFunc& TextWidth);
+// The same measured with the platform's font services in Font.
+std::u16string GetJustifiedText(const std::u16string& Text, const TFont& Font, double Width);
 
 }  // namespace km
 
@@ -56,5 +72,19 @@ TBitmap& InvertBitmap(TBitmap& ABitmap);
 // from position 0 of their streams, which end after them. Returns false and
 // leaves both streams as they were when the picture has no alpha channel.
 bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
+
+// Width of a text in some font, in pixels.
+using TkmTextWidthFunc = std::function<double(const std::u16string&)>;
+
+// Text padded with spaces so that it fills Width. The text is split after
+// every space into words (a word keeps its trailing space; a run of spaces
+// stays in front of the word that follows it). k = trunc((Width - w(Text)) /
+// w(" ")) spaces are distributed over the gaps between the words, front to
+// back, each gap taking (spaces left) div (gaps left), so the later gaps get
+// the remainder; a text of one word spreads them between its characters.
+// Empty text, a negative k or a space of no width leave the text unchanged.
+std::u16string GetJustifiedText(const std::u16string& Text, double Width, const TkmTextWidthFunc& TextWidth);
+// The same measured with the platform's font services in Font.
+std::u16string GetJustifiedText(const std::u16string& Text, const TFont& Font, double Width);
 
 }  // namespace km

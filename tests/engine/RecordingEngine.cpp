@@ -75,6 +75,9 @@ void TRecordingEngine::EncodeText(TkmTextItem& item) {
   if (!ThrowOnText.empty() && line == ThrowOnText) throw EkmError("encode failed");
   Log.push_back("Text " + line);
   LastFlags.push_back(GetIsLastElementInTextList());
+  Texts.push_back({Narrow(ReplacePlaceHolders(item.GetLines().Get(0), true)), item.GetX(), item.GetY(),
+                   item.GetRotationAngle(), item.GetIsClipRect(), item.GetClipRect(), item.GetFont().GetStyle(),
+                   item.GetBrush().GetStyle(), item.GetWidthOfTheText(), item.GetCenterAndRightAlignTextPos()});
 }
 void TRecordingEngine::EncodeTextBox(TkmTextBoxItem&) { Log.push_back("TextBox"); }
 void TRecordingEngine::EncodeParagraph(TkmParagraphItem&) { Log.push_back("Paragraph"); }

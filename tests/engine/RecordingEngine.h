@@ -29,6 +29,20 @@ class TRecordingEngine : public TkmCustomPlainSheetEngine {
   bool InterpretMetafiles = false;
   // The last-element flag as EncodeText saw it, one entry per call.
   std::vector<bool> LastFlags;
+  // Every text item EncodeText received, with line 0 as it would be output
+  // (placeholders replaced) and the item's placement.
+  struct TextSeen {
+    std::string line;
+    double x, y;
+    int rotation;
+    bool clipped;
+    TkmRect clip;
+    TFontStyles style;
+    TBrushStyle brush;
+    double width;
+    TkmIntPoint anchors;
+  };
+  std::vector<TextSeen> Texts;
 
   // Start creates FileName + "." + FileExtension through CreateFile (unless
   // the preferences ask for the user stream); extra files are created after it.
