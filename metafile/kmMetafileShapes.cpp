@@ -239,11 +239,21 @@ void TkmMetafileProcessor::DoBoxShape(const Reader& r, TkmShapeType type) {
 
 void TkmMetafileProcessor::DoRectangle(const Reader& r) {
   const TRect box = ReadRect(r, 8);
-  auto item = CreateShapeItem(TkmShapeType::stRectangle);
+  // A world transform that rotates or shears turns the box into a general
+  // quadrilateral, which two corners cannot describe.
+  const bool turned = FXForm.eM12 != 0 || FXForm.eM21 != 0;
+  auto item = CreateShapeItem(turned ? TkmShapeType::stPolygon : TkmShapeType::stRectangle);
   if (FROP2 == 11) {  // R2_NOP: the outline does not show against the background
     TPen pen = FCurrentPen;
     pen.SetColor(static_cast<TColor>(FBKColor));
     item->SetPen(pen);
+  }
+  if (turned) {
+    const TkmPoint corners[] = {MapPoint(box.Left, box.Top), MapPoint(box.Right, box.Top),
+                                MapPoint(box.Right, box.Bottom), MapPoint(box.Left, box.Bottom)};
+    item->SetPoints(corners);
+    FShapeItem = Append(std::move(item));
+    return;
   }
   // The far corner reaches one device pixel further, whatever the mapping.
   TkmPoint far = MapPoint(box.Right, box.Bottom);

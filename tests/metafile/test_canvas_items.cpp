@@ -107,6 +107,12 @@ const std::vector<CanvasCase>& CanvasCases() {
          Line(c, 10, 0, 10, 20);
        },
        {"Line 100,10 80,10 P000000/1", "EOF"}},
+      {"RotatedRectangleBecomesAPolygon", 96,
+       [](TMetafileCanvas& c) {
+         c.SetWorldTransform(TXForm{0, 1, -1, 0, 100, 0});
+         c.Rectangle(0, 0, 10, 20);
+       },
+       {"Polygon 100,0 100,10 80,10 80,0 P000000/1 BFFFFFF", "EOF"}},
       {"LeftMultiplyAppliesTheNewTransformFirst", 96,
        [](TMetafileCanvas& c) {
          c.SetWorldTransform(TXForm{1, 0, 0, 1, 10, 0});
