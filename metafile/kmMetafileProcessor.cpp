@@ -206,6 +206,12 @@ void TkmMetafileProcessor::ReadHeader(const TEmfRecord& rec) {
   };
   FDevicePxPerMMX = perMM(h.Device.cx, h.Millimeters.cx, h.Micrometers.cx, FDevicePxPerMMX);
   FDevicePxPerMMY = perMM(h.Device.cy, h.Millimeters.cy, h.Micrometers.cy, FDevicePxPerMMY);
+  // The picture frame (in 0.01 mm) is what is placed at the start position,
+  // as when the platform plays a metafile into a rectangle: drawings whose
+  // frame does not start at the device origin (y-up mapping modes, cut-outs
+  // of larger drawings) land on the page instead of beside it.
+  FFrameX = h.Frame.Left * FDevicePxPerMMX / 100.0;
+  FFrameY = h.Frame.Top * FDevicePxPerMMY / 100.0;
 }
 
 bool TkmMetafileProcessor::Fits(const TEmfRecord& rec, std::uint64_t offset, std::uint64_t count,
@@ -230,7 +236,7 @@ TPointD TkmMetafileProcessor::ApplyMMWithOrigin(double x, double y) const {
   // The viewport origin is in device pixels, like everything ApplyMM yields
   // before the native scaling, so it takes the same scaling.
   const TPointD p = ApplyMM(x, y);
-  return {p.X + FResX * FViewPortOrigin.X, p.Y + FResY * FViewPortOrigin.Y};
+  return {p.X + FResX * (FViewPortOrigin.X - FFrameX), p.Y + FResY * (FViewPortOrigin.Y - FFrameY)};
 }
 
 TkmRect TkmMetafileProcessor::ApplyMMToRect(const TRect& r) const {
@@ -281,7 +287,7 @@ TkmPoint TkmMetafileProcessor::MapPoint(double x, double y) const {
 }
 
 TkmPoint TkmMetafileProcessor::DeviceToNative(double x, double y) const {
-  return TkmPoint{Bound(x * FResX + FStartX), Bound(y * FResY + FStartY)};
+  return TkmPoint{Bound((x - FFrameX) * FResX + FStartX), Bound((y - FFrameY) * FResY + FStartY)};
 }
 
 void TkmMetafileProcessor::DoSetMapMode(std::uint32_t mode) {

@@ -12,7 +12,8 @@
 //
 // Positions are mapped from logical units through the world transform and the
 // window/viewport mapping into device pixels of the metafile (recorded at the
-// engine's input resolution), then scaled by CPixelsPerInch / InputRes into
+// engine's input resolution), taken relative to the top-left corner of the
+// header's picture frame, then scaled by CPixelsPerInch / InputRes into
 // native units and offset by the start position. Every value that reaches an
 // item is finite and bounded.
 //
@@ -266,6 +267,9 @@ class TkmMetafileProcessor {
   // Device pixels per millimetre of the reference device (fixed mapping modes).
   double FDevicePxPerMMX = 96.0 / 25.4;
   double FDevicePxPerMMY = 96.0 / 25.4;
+  // Top-left corner of the header's picture frame in device pixels.
+  double FFrameX = 0;
+  double FFrameY = 0;
   TXForm FXForm;
   bool FIsTransApplied = false;
   bool FIsWindowsExt = false;

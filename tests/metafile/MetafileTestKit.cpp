@@ -55,7 +55,8 @@ std::vector<std::uint8_t> EmfBuilder::Bytes(bool eof) const {
   ByteWriter w(out);
   w.U32(EMR_HEADER);
   w.U32(88);
-  for (int i = 0; i < 8; ++i) w.I32(0);  // bounds and frame
+  for (int i = 0; i < 4; ++i) w.I32(0);  // bounds
+  for (std::int32_t v : {frame_.Left, frame_.Top, frame_.Right, frame_.Bottom}) w.I32(v);
   w.U32(ENHMETA_SIGNATURE);
   w.U32(0x10000);
   w.U32(0);  // bytes, patched below
@@ -65,10 +66,10 @@ std::vector<std::uint8_t> EmfBuilder::Bytes(bool eof) const {
   w.U32(0);  // description
   w.U32(0);
   w.U32(0);  // palette entries
-  w.I32(1920);  // reference device: 1920 x 1080 pixels on 508 x 286 mm (96 per inch)
-  w.I32(1080);
+  w.I32(1920);  // reference device: 1920 x 1440 pixels on 508 x 381 mm (96 per inch)
+  w.I32(1440);
   w.I32(508);
-  w.I32(286);
+  w.I32(381);
   w.Bytes(body_);
   if (eof) {
     w.U32(EMR_EOF);

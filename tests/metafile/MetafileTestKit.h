@@ -28,10 +28,16 @@ class EmfBuilder {
   EmfBuilder& Poly16(std::uint32_t type, std::initializer_list<std::int16_t> xy);
   // A record with an explicit size field (for damaged records); the body is padded with zeros.
   EmfBuilder& Lying(std::uint32_t type, std::uint32_t size, std::initializer_list<std::int64_t> words);
+  // The header's picture frame in 0.01 mm (all zero unless set).
+  EmfBuilder& Frame(const TRect& frame) {
+    frame_ = frame;
+    return *this;
+  }
   std::vector<std::uint8_t> Bytes(bool eof = true) const;
 
  private:
   std::uint16_t handles_;
+  TRect frame_;
   std::vector<std::uint8_t> body_;
   std::uint32_t records_ = 0;
 };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -89,6 +91,48 @@ TEST(MetafileCorpus, IndependentProducerFixture) {
                                               "Ellipse 120,10 180,70 P0000C8/3 BDC0000",
                                               "PolyLine 10,100 60,140 110,100 160,140 P0000C8/3",
                                               "Line 0,0 50,50 P0000C8/3"}));
+}
+
+// All points of the shape-like items, in item order.
+std::vector<TkmPoint> ItemPoints(const TkmItemList& items) {
+  std::vector<TkmPoint> points;
+  for (const auto& item : items) {
+    if (auto* s = dynamic_cast<const TkmShapeItem*>(item.get())) {
+      const auto& p = s->GetPoints();
+      // A rounded rectangle's third point is its corner size, not a position.
+      points.insert(points.end(), p.begin(), p.begin() + (s->GetShapeType() == TkmShapeType::stRoundRect ? 2 : p.size()));
+    } else if (auto* pp = dynamic_cast<const TkmPolyPolygonItem*>(item.get())) {
+      points.insert(points.end(), pp->GetPointArray().begin(), pp->GetPointArray().end());
+    } else if (auto* ps = dynamic_cast<const TkmPolyShapeItem*>(item.get())) {
+      for (const auto& shape : ps->GetShapes()) points.insert(points.end(), shape->GetPoints().begin(), shape->GetPoints().end());
+    }
+  }
+  return points;
+}
+
+// The reference set draws one picture in each of the eight mapping modes
+// (with y flipped in the fixed modes, and other windows and viewports): every
+// mode must put every shape where the plain text mode puts it.
+TEST(MetafileCorpus, EveryMappingModeDrawsTheSamePicture) {
+  const fs::path dir = fs::path(KM_CORPUS_DIR) / "emf" / "reference";
+  ItemsFixture base;
+  base.Run(ReadBytes(dir / "test_mm_text_ref.emf"));
+  const std::vector<TkmPoint> expected = ItemPoints(base.Items());
+  ASSERT_GT(expected.size(), 20u);
+  for (const char* mode : {"lometric", "himetric", "loenglish", "hienglish", "twips", "isotropic", "anisotropic"}) {
+    SCOPED_TRACE(mode);
+    ItemsFixture fx;
+    fx.Run(ReadBytes(dir / ("test_mm_" + std::string(mode) + "_ref.emf")));
+    const std::vector<TkmPoint> points = ItemPoints(fx.Items());
+    ASSERT_EQ(points.size(), expected.size());
+    double worst = 0;
+    for (std::size_t i = 0; i < points.size(); ++i)
+      worst = std::max({worst, std::fabs(points[i].X - expected[i].X), std::fabs(points[i].Y - expected[i].Y)});
+    // The drawing spans 14031 x 9921 device pixels. The coarsest mode's unit,
+    // 0.01 inch, is 12 of them on this 1200-dpi reference device; rounding the
+    // positions and the window origin to it costs up to one unit.
+    EXPECT_LT(worst, 12.5);
+  }
 }
 
 // Every corpus metafile, one per page, played into a PDF.

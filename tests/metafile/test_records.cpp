@@ -466,6 +466,18 @@ TEST(MetafileRecords, ExtendedPenCarriesJoinAndCap) {
   EXPECT_EQ(cosmetic->GetPenCapStyle(), TkmPenCapStyle::pcsNone);
 }
 
+// The picture frame's top-left corner is what lands at the start position:
+// here a frame from (-25.4 mm, 50.8 mm), 96 device pixels per inch.
+TEST(MetafileRecords, FrameOriginIsPlacedAtTheStart) {
+  EmfBuilder b(8);
+  b.Frame(TRect{-2540, 5080, 10000, 20000});
+  b.Rec(EMR_MOVETOEX, {-96, 192}).Rec(EMR_LINETO, {0, 200});
+  b.Rec(EMR_INTERSECTCLIPRECT, {-96, 192, 4, 292});
+  ItemsFixture fx;
+  EXPECT_EQ(fx.Run(b.Bytes(), 10, 20),
+            (Lines{"Line 10,20 106,28 P000000/1", "Clip 10,20,110,120 mode1 insert", "EOF"}));
+}
+
 // A metafile cut short still closes what it opened, and says why it stopped.
 TEST(MetafileRecords, TruncatedMetafileEndsWithAnEndItem) {
   EmfBuilder b(8);
