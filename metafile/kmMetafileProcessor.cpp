@@ -198,9 +198,11 @@ void TkmMetafileProcessor::HandleRecord(const TEmfRecord& rec) {
 void TkmMetafileProcessor::ReadHeader(const TEmfRecord& rec) {
   const TEmfHeader h = ParseEmfHeader(rec);
   FHandleLimit = h.Handles;
-  // The reference device's size in micrometres is the more precise one.
+  // The reference device's size in micrometres is the more precise one, when
+  // the header really has it: in a header that carries its description in
+  // that place the field holds text, so it must agree with the millimetres.
   auto perMM = [](std::int32_t px, std::int32_t mm, std::int32_t um, double fallback) {
-    if (px > 0 && um > 0) return px * 1000.0 / um;
+    if (px > 0 && um > 0 && std::fabs(um / 1000.0 - mm) <= 1.0) return px * 1000.0 / um;
     if (px > 0 && mm > 0) return static_cast<double>(px) / mm;
     return fallback;
   };

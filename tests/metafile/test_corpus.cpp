@@ -135,6 +135,24 @@ TEST(MetafileCorpus, EveryMappingModeDrawsTheSamePicture) {
   }
 }
 
+// A drawing whose frame lies above the device origin (y up), with a header
+// that keeps its description where the micrometre sizes could be: every
+// point lands inside the frame, i.e. on the page.
+TEST(MetafileCorpus, ShapesLandInsideTheirFrame) {
+  const fs::path file = fs::path(KM_CORPUS_DIR) / "emf" / "real" / "emf-test-152.emf";
+  ItemsFixture fx;
+  fx.Run(ReadBytes(file));
+  const std::vector<TkmPoint> points = ItemPoints(fx.Items());
+  ASSERT_GT(points.size(), 10u);
+  // The frame: (2313, -22219)-(10188, -16094) in 0.01 mm, 3.2 device pixels per mm.
+  for (const TkmPoint& p : points) {
+    EXPECT_GE(p.X, -2.0);
+    EXPECT_LE(p.X, 254.0);
+    EXPECT_GE(p.Y, -2.0);
+    EXPECT_LE(p.Y, 198.0);
+  }
+}
+
 // Every corpus metafile, one per page, played into a PDF.
 TEST(MetafileCorpus, EveryFilePlaysIntoAnAuditedPdf) {
   std::vector<fs::path> files = {kLibEmfFixture};
