@@ -31,18 +31,6 @@ std::size_t Pos(const std::u16string& what, const std::u16string& text) {
   return at == std::u16string::npos ? 0 : at + 1;
 }
 
-// Exclusive end (index into t) of a file path link that starts at `start`:
-// the first blank, quote, "*", "?" or "|" after a "." that follows the last
-// backslash, else the end of t.
-std::size_t FilePathEnd(const std::u16string& t, std::size_t start) {
-  const std::size_t slash = t.rfind(u'\\');
-  if (slash == std::u16string::npos || slash < start) return t.size();
-  const std::size_t dot = t.find(u'.', slash);
-  if (dot == std::u16string::npos) return t.size();
-  const std::size_t stop = t.find_first_of(u" \"*?|", dot);
-  return stop == std::u16string::npos ? t.size() : stop;
-}
-
 }  // namespace
 
 // A link is the earliest of the keywords "www.", "ftp://", "http://", "@"
@@ -75,12 +63,9 @@ std::u16string TkmCustomDocumentEngine::GetHyperLinkText(const std::u16string& A
   if (end == length) return {};
   AStartPos = static_cast<int>(origin + end);
   const std::size_t start = end - 1;  // index into t
+  if (filePath) return GetFilePathFromText(std::u16string_view(AText).substr(origin + start));
   std::size_t stop = start;
-  if (filePath) {
-    stop = FilePathEnd(t, start);
-  } else {
-    while (stop < length && IsLinkChar(t[stop])) ++stop;
-  }
+  while (stop < length && IsLinkChar(t[stop])) ++stop;
   return AText.substr(origin + start, stop - start);
 }
 

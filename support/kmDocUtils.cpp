@@ -113,6 +113,14 @@ std::u16string SpreadSpaces(const std::vector<std::u16string>& parts, long long 
 
 }  // namespace
 
+std::u16string GetFilePathFromText(std::u16string_view Text) {
+  const std::size_t slash = Text.rfind(u'\\');
+  if (slash == std::u16string_view::npos) return std::u16string(Text);
+  const std::size_t dot = Text.find(u'.', slash);
+  if (dot == std::u16string_view::npos) return std::u16string(Text);
+  return std::u16string(Text.substr(0, Text.find_first_of(u" \"*?|", dot)));
+}
+
 std::u16string GetJustifiedText(const std::u16string& Text, double Width, const TkmTextWidthFunc& TextWidth) {
   if (Text.empty()) return Text;
   const double space = TextWidth(u" ");

@@ -27,6 +27,11 @@ TBitmap& InvertBitmap(TBitmap& ABitmap);
 // leaves both streams as they were when the picture has no alpha channel.
 bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
 
+// The file path at the start of Text (which begins at a drive letter): the
+// text up to the first blank, double quote, "*", "?" or "|" after a "." that
+// follows the last backslash; the whole text when there is no such end.
+std::u16string GetFilePathFromText(std::u16string_view Text);
+
 // Width of a text in some font, in pixels.
 using TkmTextWidthFunc = std::function<double(const std::u16string&)>;
 
@@ -72,6 +77,11 @@ TBitmap& InvertBitmap(TBitmap& ABitmap);
 // from position 0 of their streams, which end after them. Returns false and
 // leaves both streams as they were when the picture has no alpha channel.
 bool GetSourceandMaskStreamfromPNGStream(const TPngImage& APng, TStream& ASourceStream, TStream& AMaskStream);
+
+// The file path at the start of Text (which begins at a drive letter): the
+// text up to the first blank, double quote, "*", "?" or "|" after a "." that
+// follows the last backslash; the whole text when there is no such end.
+std::u16string GetFilePathFromText(std::u16string_view Text);
 
 // Width of a text in some font, in pixels.
 using TkmTextWidthFunc = std::function<double(const std::u16string&)>;

@@ -63,5 +63,17 @@ TEST(TextHelpers, RemoveTerminalCRLF) {
   }
 }
 
+TEST(TextHelpers, GetFilePathFromText) {
+  struct Case {
+    std::u16string in, out;
+  };
+  for (const auto& c : {Case{u"C:\\My Files\\report.pdf now", u"C:\\My Files\\report.pdf"},
+                        Case{u"d:\\a.b\\c.txt|x", u"d:\\a.b\\c.txt"},
+                        Case{u"C:\\dir.v2\\readme and more", u"C:\\dir.v2\\readme and more"},
+                        Case{u"C:\\x.txt\"quoted\"", u"C:\\x.txt"}, Case{u"C:", u"C:"}, Case{u"", u""}}) {
+    EXPECT_EQ(GetFilePathFromText(c.in), c.out);
+  }
+}
+
 }  // namespace
 }  // namespace km
