@@ -285,6 +285,20 @@ class TkmCustomDocumentEngine : public TkmBaseComponent, public IkmDocumentEngin
   // native x where it starts; the whole line at the item's X when the item
   // has no clip rectangle.
   std::u16string VisibleTextPart(const TkmTextItem& Item, const std::u16string& Line, double& X);
+  // One step of rich-text rendering: draws the characters From..To (To -1:
+  // to the end) into Twips (a rectangle in twips on the page canvas) and
+  // returns the first character that did not fit, or -1 when none is left.
+  using TkmRichTextRenderStep =
+      std::function<int(TMetafileCanvas& Canvas, const TkmIntRect& Twips, int From, int To)>;
+  // The page loop of rich text: fills the rectangle with BackgroundColor
+  // (unless white), renders, and while characters are left opens a new page
+  // and renders the rest there. A page that takes no character ends the loop:
+  // the rest can never fit. Needs a started document and an open page canvas.
+  void RenderRichTextPages(const TkmRichTextRenderStep& Render, double ALeft, double ATop, double ARight,
+                           double ABottom, int StartPos, int EndPos, TColor BackgroundColor);
+  // The target rectangle of rich text in twips (caller's unit in, page canvas
+  // twips out; no band origin).
+  TkmIntRect RichTextTwipsRect(double ALeft, double ATop, double ARight, double ABottom) const;
   // Replaces the text metrics service (nil: the platform's font services).
   void SetTextMetrics(std::shared_ptr<const IkmTextMetrics> Value);
   const IkmTextMetrics& GetTextMetrics() const { return *FTextMetrics; }
