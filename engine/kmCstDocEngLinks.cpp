@@ -108,22 +108,23 @@ char16_t Mirrored(char16_t c) {
 // their reading order.
 std::u16string TkmCustomDocumentEngine::R2LString(const std::u16string& OriginalStr) {
   const std::size_t n = OriginalStr.size();
+  // For every position, whether the nearest non-neutral character before it
+  // (and after it) is left-to-right; beyond the ends the paragraph's own
+  // direction, right-to-left, counts.
+  std::vector<bool> ltrBefore(n + 1, false), ltrAfter(n + 1, false);
+  for (std::size_t i = 0; i < n; ++i) {
+    const BidiClass k = ClassOf(OriginalStr[i]);
+    ltrBefore[i + 1] = k == BidiClass::Neutral ? ltrBefore[i] : k != BidiClass::RightToLeft;
+  }
+  for (std::size_t i = n; i-- > 0;) {
+    const BidiClass k = ClassOf(OriginalStr[i]);
+    ltrAfter[i] = k == BidiClass::Neutral ? ltrAfter[i + 1] : k != BidiClass::RightToLeft;
+  }
   std::vector<bool> rtl(n, false);
   for (std::size_t i = 0; i < n; ++i) {
     const BidiClass k = ClassOf(OriginalStr[i]);
     if (k == BidiClass::RightToLeft) rtl[i] = true;
-    if (k != BidiClass::Neutral) continue;
-    // Strong neighbours: the nearest non-neutral characters on each side (the
-    // paragraph's own direction, right-to-left, beyond the ends).
-    auto strongLTR = [&](std::ptrdiff_t from, std::ptrdiff_t step) {
-      for (std::ptrdiff_t p = from; p >= 0 && p < static_cast<std::ptrdiff_t>(n); p += step) {
-        const BidiClass s = ClassOf(OriginalStr[static_cast<std::size_t>(p)]);
-        if (s != BidiClass::Neutral) return s != BidiClass::RightToLeft;
-      }
-      return false;
-    };
-    const auto at = static_cast<std::ptrdiff_t>(i);
-    rtl[i] = !(strongLTR(at - 1, -1) && strongLTR(at + 1, 1));
+    if (k == BidiClass::Neutral) rtl[i] = !(ltrBefore[i] && ltrAfter[i + 1]);
   }
   // Keep the left-to-right runs in order by reversing each of them, then reverse the whole line.
   std::u16string result;

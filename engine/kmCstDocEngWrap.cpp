@@ -8,6 +8,7 @@
 // the line: it gets CR LF and a new line is begun; the LF of a CR LF pair is
 // part of the same break.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -37,6 +38,39 @@ void DeleteLast(TWideStrings& l) { l.Delete(l.Count() - 1); }
 void DeleteLast(std::vector<std::u16string>& l) { l.pop_back(); }
 void Clear(TWideStrings& l) { l.Clear(); }
 void Clear(std::vector<std::u16string>& l) { l.clear(); }
+
+// Exclusive end k of the longest prefix Text[s, k) with s < k <= limit whose
+// width is at most Width, never between the halves of a surrogate pair; s when
+// not even the first character fits. Widths grow with the prefix, so the end
+// is found by doubling the length and then halving the interval, which keeps
+// the cost near linear in the length of the line.
+template <typename Measure>
+std::size_t LongestFittingPrefix(const std::u16string& Text, std::size_t s, std::size_t limit, double Width,
+                                 const Measure& w) {
+  auto fits = [&](std::size_t k) { return w(Text.substr(s, k - s)) <= Width; };
+  if (limit <= s || !fits(s + 1)) return s;
+  std::size_t good = s + 1, step = 1;
+  std::size_t bad = limit + 1;  // first end known not to fit (limit + 1: none known)
+  while (good < limit) {
+    const std::size_t probe = std::min(limit, good + step);
+    if (!fits(probe)) {
+      bad = probe;
+      break;
+    }
+    good = probe;
+    step *= 2;
+  }
+  while (bad - good > 1) {
+    const std::size_t mid = good + (bad - good) / 2;
+    if (fits(mid)) {
+      good = mid;
+    } else {
+      bad = mid;
+    }
+  }
+  while (good > s + 1 && good < Text.size() && IsLowSurrogate(Text[good])) --good;
+  return good;
+}
 
 template <typename LineList>
 void AppendToLast(LineList& lines, const std::u16string& s) {
@@ -100,10 +134,8 @@ int TkmCustomDocumentEngine::WrapLines(const std::u16string& Text, double Width,
       if (m > remaining) {
         while (m > Width) {
           // The longest prefix of the word that fits a whole line.
-          std::size_t k = i;  // exclusive end of the prefix
-          while (k > s + 1 && (w(Text.substr(s, k - s)) > Width || IsLowSurrogate(Text[k]))) --k;
-          if (k <= s + 1 && w(Text.substr(s, 1)) > Width) goto done;  // not even one character fits
-          if (k <= s) goto done;
+          const std::size_t k = LongestFittingPrefix(Text, s, i, Width, w);
+          if (k <= s) goto done;  // not even one character fits
           Add(Lines, Text.substr(s, k - s));
           s = k;
           word = Text.substr(s, wordEnd - s);
