@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,35 @@ class TkmPDFPreferences : public TkmPlainSheetPreferences {
   TkmTTFontEmbedding FEmbedTrueTypeFonts = TkmTTFontEmbedding::etfNone;
   bool FApplyEmfCharSpacing = true;
 };
+
+// The state of a path recorded from a metafile's path bracket.
+enum class TkmPathStatus { psPathBegins, psPathEnds, psNoPath };
+
+// The six hatch kinds; their pattern names are "PH", "PV", "PFD", "PBD", "PC", "PDC".
+enum class TkmPDFPattern { pHorizontal, pVertical, pFDiagonal, pBDiagonal, pCross, pDCross };
+
+// The Bezier control grid of an axis-parallel ellipse: X1 < X3 < X5 left to
+// right, Y1 > Y3 > Y5 top to bottom (PDF units, y upwards).
+struct TkmEllipseCtrlPoints {
+  double X1 = 0, X2 = 0, X3 = 0, X4 = 0, X5 = 0;
+  double Y1 = 0, Y2 = 0, Y3 = 0, Y4 = 0, Y5 = 0;
+};
+
+// Numbers for the tags of transparency graphics states: the same sequence for
+// every document (Reset at the document start), non-negative, below
+// 2147483647, and no number repeats within a document.
+class TkmGStateTagGenerator {
+ public:
+  void Reset();
+  std::int32_t Next();
+
+ private:
+  std::uint32_t FState = 1;
+};
+
+// The angle in degrees (0 <= a < 360) of the ray from the centre through
+// (X, Y), with the y axis upwards.
+double CalculateAngle(double XCenter, double YCenter, double X, double Y);
 
 // A page that has been begun: its object number and size in points.
 struct TkmPageInfo {
@@ -122,6 +152,59 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   void AppendContent(std::string_view text);
   TMemoryStream& GetContentStream() { return *FContentStream; }
 
+  // ---- Graphics content ------------------------------------------------------
+  // Shape, path and clip items become content operators of the current page.
+  void EncodeClipRect(TkmClipItem& AObject) override;
+  void EncodePathItem(TkmPathItem& AObject) override;
+  void EncodePolyPolygon(TkmPolyPolygonItem& AObject) override;
+  void EncodeEOF(TkmEOFItem& AObject) override;
+  void EncodePolyDraw(TkmPolyDrawItem& AObject) override;
+  void EncodeLine(double X1, double Y1, double X2, double Y2, const TPen& Pen) override;
+  void EncodeRect(double X1, double Y1, double X2, double Y2, const TPen& Pen, const TBrush* Brush) override;
+  void EncodeRoundRect(double X1, double Y1, double X2, double Y2, double X3, double Y3, const TPen& Pen,
+                       const TBrush* Brush) override;
+  void EncodeEllipse(double X1, double Y1, double X2, double Y2, const TPen& Pen, const TBrush* Brush) override;
+  void EncodePolyLine(std::span<const TkmPoint> Points, bool IsClosed, const TPen& Pen,
+                      const TBrush* Brush) override;
+  void EncodePolyPolyline(TkmPolyShapeItem& AObject, bool IsClosed) override;
+  void EncodeArc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                 const TPen& Pen) override;
+  void EncodePie(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                 const TPen& Pen, const TBrush* Brush) override;
+  void EncodeChord(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                   const TPen& Pen, const TBrush* Brush) override;
+  void EncodePolyBezier(std::span<const TkmPoint> Points, const TPen& Pen) override;
+
+  // Engine x to PDF user space (before the page's "cm" scale).
+  double GetNativeXPos(double X) const;
+  // Engine y to PDF user space, flipped against the height of page PageNo
+  // (not flipped for page 0 or a page without size).
+  double GetNativeYPos(int PageNo, double Y) const;
+  // Dash array and phase with " d " (none for styles without one), then the
+  // engine's line join and cap: "[16 8]0 d 0 j 0 J ".
+  std::string GetLineStyle(TPenStyle AStyle) const;
+  // Colour operators: "/CS0 CS c SCN" and "/CS0 cs c scn" for PDF/A, else "c RG" and "c rg".
+  std::string GetCSForStroke(const std::string& AStr) const;
+  std::string GetCSForFill(const std::string& AStr) const;
+  // Writes a transparency graphics state object for an opacity percentage
+  // (clamped to 0..100) and returns "/GSn gs"; every call makes a new object.
+  std::string SetGState(int AValue);
+  // The hatch pattern name of a brush style, registering the pattern on first
+  // use; empty for styles without a hatch.
+  std::string GetPattern(TBrushStyle AStyle);
+  // The painting operator for a finished path: "b*", "f*", "s"/"S" or "n".
+  std::string CompletePDFPath(const TPen* APen, const TBrush* ABrush, bool CloseAndStroke) const;
+  static TkmEllipseCtrlPoints GetEllipseCtrlPts(double PosX1, double PosY1, double PosX2, double PosY2);
+  // An elliptic arc in PDF units: the pen's settings when it is visible, the
+  // move to the start and Bezier segments of at most 90 degrees.
+  std::string EncodePDFArc(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                           const TPen& Pen);
+  static std::string PDFShortArc(double X, double Y, double RX, double RY, double Alpha, double Beta);
+  // "x1 y1 x2 y2 x3 y3 c", or "x1 y1 x3 y3 y" when the second control point is the end point.
+  static std::string PDFCurveto(double X1, double Y1, double X2, double Y2, double X3, double Y3);
+  // Saved graphics states the page's clips hold open now.
+  int OpenClipLevels() const;
+
   // ---- Published properties -------------------------------------------------
   const std::vector<std::u16string>& GetFontEmbedExcludeList() const { return FFontEmbedExcludeList; }
   void SetFontEmbedExcludeList(const std::vector<std::u16string>& Value) { FFontEmbedExcludeList = Value; }
@@ -160,19 +243,24 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   // Finish, after the catalog: thumbnail images and outline objects.
   virtual void WriteDocumentOutline() {}
   // Finish, before the resources: a background pattern registered in FPattern.
-  virtual void RegisterBackgroundPattern() {}
+  virtual void RegisterBackgroundPattern();
   // PDF/A versions: writes the ICC profile and the "[/ICCBased ...]" array
   // for the shared resources and returns the array's object number (0: none).
   virtual int WritePDFAColorSpace() { return 0; }
   // "/Font <<...>>\r\n" of the resources.
   virtual std::string GetFontResources() { return {}; }
   // Finish: pattern objects, then the font objects.
-  virtual void WritePatternObjects() {}
+  virtual void WritePatternObjects();
   virtual void WriteFontObjects() {}
   // BeginPage: signature field objects of the signature's page; then the
   // page background.
   virtual void WriteSignatureFields() {}
-  virtual void WritePageBackground() {}
+  virtual void WritePageBackground();
+  // The image writer's part of the page background: writes the background
+  // picture as the image XObject "/Img0" (into the page's deferred objects)
+  // and returns its object number; -1 when it cannot, and then the page
+  // background carries the colour only. Called once, for the first page encoded.
+  virtual int WriteBackgroundImageObject(const TGraphic& APicture);
   // EndPage, before the page dictionary: thumbnail bookkeeping; "/Thumb ..."
   // for the page dictionary.
   virtual void RecordPageThumbnail() {}
@@ -181,6 +269,36 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   virtual void ApplySignature() {}
   // Start: the installed font families (FSysFonts), for text content.
   virtual void CollectSystemFonts() {}
+
+  // ---- Graphics helpers ------------------------------------------------------
+  // BeginPage: no path, no clip open.
+  void ResetPathAndClipState();
+  // "x y" of an engine point on the current page.
+  std::string PointText(double X, double Y) const;
+  double PenWidth(const TPen& Pen) const;
+  // Dash, join, cap, width and stroke colour, with a trailing blank.
+  std::string StrokeSettings(const TPen& Pen) const;
+  static bool PenVisible(const TPen* Pen);
+  static bool BrushVisible(const TBrush* Brush);
+  // "/CSP cs c /name scn n " for a hatch brush; sets FPattern_Hatcy.
+  std::string HatchSelection(const TBrush& Brush);
+  // The fill of a path with a visible brush: solid "c rg path f ", hatch
+  // selection + path + fillOp; empty for a clear or missing brush.
+  std::string FillText(const TBrush* Brush, const std::string& Path, const char* fillOp);
+  // The transparency state of line art below full opacity, else empty.
+  std::string OpacityState();
+  // Appends a shape's text, bracketed by q/Q unless a clip is open; clears FPattern_Hatcy.
+  void WriteShape(const std::string& text, const char* closer);
+  std::string ArcText(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                      const TPen& Pen);
+  void EncodeClosedArc(const std::string& path, const TPen& Pen, const TBrush* Brush);
+  std::string PathFillSelection(const TBrush& Brush);
+  void PaintRecordedPath(const TPen* Pen, const TBrush* Brush, bool stroke, bool fill, bool alternate);
+  std::string ClipRectPath(const TkmIntRect& r) const;
+  std::string PatternContent(const std::string& name) const;
+  std::string PatternDictionary(const std::string& name) const;
+  // Background picture position and tile size in points, from its own size.
+  void PlaceBackgroundPicture(double W, double H, double w, double h);
 
   // Frees the per-document state; closes the output unless it is the caller's.
   void ReleaseDocument();
@@ -204,9 +322,25 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   double FPixelToPointMultiplier = 0.75;
   TkmPDFVersion FVersion = TkmPDFVersion::PDF_VER14;
   int FEncryptionObjNo = 0;
-  // Clip state of the page content: each open clip holds one "q".
+  // Clip state of the page content: each open clip holds one "q"; an
+  // ordinary clip may hold FClipNesting further levels.
   bool FIsClipState = false;
   bool FIsInsertClipState = false;
+  int FClipNesting = 0;
+  bool FIsClipPath = false;
+  // Path recording.
+  TkmPathStatus FPathStatus = TkmPathStatus::psNoPath;
+  std::string FPath;
+  bool FFirstPoint = true;
+  bool FIsPathClosed = false;
+  TkmPoint FInitialPos{};
+  // The shape being encoded was filled with a hatch pattern.
+  bool FPattern_Hatcy = false;
+  // Cleared by insert clips; read by the text writer.
+  bool FtextHit = false;
+  TkmGStateTagGenerator FGStateTags;
+  // Background picture placement of the last page (points).
+  double FBGLeft = 0, FBGTop = 0, FBGTileWidth = 0, FBGTileHeight = 0;
 
  private:
   std::string PageContentHead() const;

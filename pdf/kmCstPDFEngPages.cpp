@@ -48,6 +48,7 @@ void TkmCustomPDFEngine::Start() {
   FContentStream = FContentStreamList.back().get();
   FWriter.Begin(*FOutputStream, 5);
   FBGImageObj = -1;
+  FGStateTags.Reset();
   FCreationTime = PDFDate(ReadClock(FClock));
   FWriter.Write(Header(FVersion));
   CollectSystemFonts();
@@ -60,8 +61,7 @@ std::string TkmCustomPDFEngine::PageContentHead() const {
 
 void TkmCustomPDFEngine::BeginPage() {
   TkmCustomPlainSheetEngine::BeginPage();
-  FIsClipState = false;
-  FIsInsertClipState = false;
+  ResetPathAndClipState();
   FWriter.ClearDeferred();
   FContentStream->Clear();
   AppendContent(PageContentHead());
@@ -102,8 +102,7 @@ std::string TkmCustomPDFEngine::GetPageDictionary(int) {
 // own from the head, so the content stream always balances.
 std::string TkmCustomPDFEngine::PageContentTail() const {
   std::string tail = "\r\n";
-  if (FIsClipState) tail += "Q\r\n";
-  if (FIsInsertClipState) tail += "Q\r\n";
+  for (int i = OpenClipLevels(); i > 0; --i) tail += "Q\r\n";
   return tail + "Q\r\n";
 }
 

@@ -234,7 +234,11 @@ TEST(PDFEngineFiles, OnePageDocumentBytes) {
   e.EndDoc();
   const std::string b = ReadWholeFile(dir + "/PDF1.pdf");
   ASSERT_FALSE(b.empty());
-  const std::string content = "q 1.0000 0 0 1.0000 0 0 cm\r\n\r\nQ\r\n";
+  // The page's scale, the default white background, the closing of the scale.
+  const std::string content =
+      "q 1.0000 0 0 1.0000 0 0 cm\r\n"
+      "\r\nq\r\n1.0000 1.0000 1.0000 rg n 0.0000 0.0000 612.0000 792.0000 re f \r\n\r\nQ "
+      "\r\nQ\r\n";
   const std::string expectedStart =
       kHeader +
       "6 0 obj\r\n<<\r\n/Type/Page/Parent 2 0 R/MediaBox [0 0 612.0000 792.0000]/Resources 5 0 R"
