@@ -113,6 +113,17 @@ void TkmCustomDocumentEngine::PolyBezier(std::span<const TkmPoint> Points) {
 
 namespace {
 
+// The largest side of a fallback bitmap; a shape whose box is larger (or not
+// finite, as from a malformed metafile) is not rasterised.
+constexpr double kMaxRasterSide = 16384;
+
+// An integer canvas coordinate; far-off points are pulled in to a range the
+// canvas can take instead of overflowing the conversion.
+int CanvasCoordinate(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::nearbyint(std::clamp(v, -4.0 * kMaxRasterSide, 4.0 * kMaxRasterSide)));
+}
+
 // A bitmap covering a shape's defining points, grown by the pen's reach so
 // that strokes on the bounding box (a horizontal line, a rectangle's edges)
 // land inside it; its pixels outside the shape are transparent.
@@ -128,11 +139,14 @@ class TShapeRaster {
     }
     // Half the pen on each side, at least one pixel (a 0 width pen draws
     // one pixel, and GDI outlines reach the pixel at the far corner).
-    const int reach = pen.GetStyle() == TPenStyle::psClear ? 1 : std::max(1, (pen.GetWidth() + 1) / 2);
+    const int reach =
+        pen.GetStyle() == TPenStyle::psClear ? 1 : std::clamp((pen.GetWidth() + 1) / 2, 1, static_cast<int>(kMaxRasterSide));
     originX_ = minX - reach;
     originY_ = minY - reach;
-    const int w = static_cast<int>(std::nearbyint(std::fabs(maxX - minX))) + 2 * reach + 1;
-    const int h = static_cast<int>(std::nearbyint(std::fabs(maxY - minY))) + 2 * reach + 1;
+    const double dx = std::fabs(maxX - minX) + 2 * reach + 1, dy = std::fabs(maxY - minY) + 2 * reach + 1;
+    usable_ = std::isfinite(dx) && std::isfinite(dy) && dx <= kMaxRasterSide && dy <= kMaxRasterSide;
+    if (!usable_) return;
+    const int w = static_cast<int>(std::nearbyint(dx)), h = static_cast<int>(std::nearbyint(dy));
     bitmap_.SetPixelFormat(TPixelFormat::pf24bit);
     bitmap_.SetSize(w, h);
     const TColor key = KeyColour(pen, brush);
@@ -150,12 +164,14 @@ class TShapeRaster {
     }
   }
 
+  // False for a shape too large or not finite: nothing is drawn then.
+  bool Usable() const { return usable_; }
   TCanvas& Canvas() { return bitmap_.Canvas(); }
   TBitmap& Bitmap() { return bitmap_; }
   double OriginX() const { return originX_; }
   double OriginY() const { return originY_; }
-  int X(double x) const { return static_cast<int>(std::nearbyint(x - originX_)); }
-  int Y(double y) const { return static_cast<int>(std::nearbyint(y - originY_)); }
+  int X(double x) const { return CanvasCoordinate(x - originX_); }
+  int Y(double y) const { return CanvasCoordinate(y - originY_); }
   TPoint P(const TkmPoint& p) const { return {X(p.X), Y(p.Y)}; }
   std::vector<TPoint> Ps(std::span<const TkmPoint> points) const {
     std::vector<TPoint> out;
@@ -173,6 +189,7 @@ class TShapeRaster {
   }
 
   TBitmap bitmap_;
+  bool usable_ = false;
   double originX_ = 0;
   double originY_ = 0;
 };
@@ -182,6 +199,7 @@ class TShapeRaster {
 void TkmCustomDocumentEngine::EncodeLine(double X1, double Y1, double X2, double Y2, const TPen& Pen) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, nullptr);
+  if (!r.Usable()) return;
   r.Canvas().MoveTo(r.X(X1), r.Y(Y1));
   r.Canvas().LineTo(r.X(X2), r.Y(Y2));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
@@ -191,6 +209,7 @@ void TkmCustomDocumentEngine::EncodeRect(double X1, double Y1, double X2, double
                                          const TBrush* Brush) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, Brush);
+  if (!r.Usable()) return;
   r.Canvas().Rectangle(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -199,8 +218,8 @@ void TkmCustomDocumentEngine::EncodeRoundRect(double X1, double Y1, double X2, d
                                               const TPen& Pen, const TBrush* Brush) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, Brush);
-  r.Canvas().RoundRect(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), static_cast<int>(std::nearbyint(X3)),
-                       static_cast<int>(std::nearbyint(Y3)));
+  if (!r.Usable()) return;
+  r.Canvas().RoundRect(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), CanvasCoordinate(X3), CanvasCoordinate(Y3));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
 
@@ -208,6 +227,7 @@ void TkmCustomDocumentEngine::EncodeEllipse(double X1, double Y1, double X2, dou
                                             const TBrush* Brush) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, Brush);
+  if (!r.Usable()) return;
   r.Canvas().Ellipse(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -216,6 +236,7 @@ void TkmCustomDocumentEngine::EncodePolyLine(std::span<const TkmPoint> Points, b
                                              const TBrush* Brush) {
   if (Points.empty()) return;
   TShapeRaster r(Points, Pen, IsClosed ? Brush : nullptr);
+  if (!r.Usable()) return;
   const std::vector<TPoint> p = r.Ps(Points);
   if (IsClosed) r.Canvas().Polygon(p); else r.Canvas().Polyline(p);
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
@@ -228,6 +249,7 @@ void TkmCustomDocumentEngine::EncodePolyPolyline(TkmPolyShapeItem& AObject, bool
   if (all.empty()) return;
   const TkmShapeItem& first = *AObject.GetShapes().front();
   TShapeRaster r(all, first.GetPen(), IsClosed ? first.GetBrush() : nullptr);
+  if (!r.Usable()) return;
   r.Canvas().SetPolyFillMode(AObject.GetFillAlternate() ? ALTERNATE : WINDING);
   for (const auto& shape : AObject.GetShapes()) {
     if (!shape || shape->GetPoints().empty()) continue;
@@ -242,6 +264,7 @@ void TkmCustomDocumentEngine::EncodeArc(double X1, double Y1, double X2, double 
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   // The arc takes the engine's current brush; an arc never fills.
   TShapeRaster r(pts, Pen, &FBrush);
+  if (!r.Usable()) return;
   r.Canvas().Arc(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -250,6 +273,7 @@ void TkmCustomDocumentEngine::EncodePie(double X1, double Y1, double X2, double 
                                         double X4, double Y4, const TPen& Pen, const TBrush* Brush) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, Brush);
+  if (!r.Usable()) return;
   r.Canvas().Pie(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -258,6 +282,7 @@ void TkmCustomDocumentEngine::EncodeChord(double X1, double Y1, double X2, doubl
                                           double X4, double Y4, const TPen& Pen, const TBrush* Brush) {
   const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   TShapeRaster r(pts, Pen, Brush);
+  if (!r.Usable()) return;
   r.Canvas().Chord(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -267,6 +292,7 @@ void TkmCustomDocumentEngine::EncodePolyBezier(std::span<const TkmPoint> Points,
   if (Points.size() < 4) return;
   const std::size_t n = 1 + (Points.size() - 1) / 3 * 3;
   TShapeRaster r(Points.first(n), Pen, nullptr);
+  if (!r.Usable()) return;
   r.Canvas().PolyBezier(r.Ps(Points.first(n)));
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
@@ -286,6 +312,7 @@ void TkmCustomDocumentEngine::EncodePolyPolygon(TkmPolyPolygonItem& AObject) {
   if (total == 0) return;
   const std::span<const TkmPoint> pts(points.data(), total);
   TShapeRaster r(pts, AObject.GetPen(), &AObject.GetBrush());
+  if (!r.Usable()) return;
   r.Canvas().SetPolyFillMode(AObject.GetFillAlternate() ? ALTERNATE : WINDING);
   r.Canvas().PolyPolygon(r.Ps(pts), used);
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <optional>
 
 #include "RecordingEngine.h"
@@ -347,6 +348,28 @@ TEST(RasterFallbackTest, BezierArcPolylineAndPolyPolyline) {
   EXPECT_EQ(pp.At(25, 25), clBlue);
   EXPECT_EQ(pp.At(75, 25), clBlue);
   EXPECT_EQ(pp.At(45, 25), std::nullopt);
+}
+
+}  // namespace
+}  // namespace km::test
+
+namespace km::test {
+namespace {
+
+TEST(RasterFallbackTest, ShapesTooLargeOrNotFiniteAreNotRasterised) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  TBitmapSinkEngine e;
+  const TBrush solid = MakeBrush(clBlue);
+  e.EncodeRect(0, 0, 1e12, 10, MakePen(clRed, 1), &solid);
+  e.EncodeLine(0, 0, inf, 0, MakePen(clRed, 1));
+  e.EncodeEllipse(nan, 0, 10, 10, MakePen(clRed, 1), &solid);
+  e.EncodeLine(0, 0, 10, 0, MakePen(clRed, 1 << 30));
+  EXPECT_TRUE(e.Shots.empty());
+  // Far-off ray points of an arc inside a small box are no obstacle.
+  e.EncodeArc(10, 10, 90, 90, 1e300, 50, -1e300, 50, MakePen(clRed, 1));
+  ASSERT_EQ(e.Shots.size(), 1u);
+  EXPECT_EQ(e.At(50, 10), clRed);
 }
 
 }  // namespace
