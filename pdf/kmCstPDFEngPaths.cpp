@@ -69,7 +69,7 @@ void TkmCustomPDFEngine::EncodePolyPolyline(TkmPolyShapeItem& AObject, bool IsCl
               "\r\n" + p + "\r\n" + fill + "\r\n";
   }
   if (PenVisible(&pen)) text += p + (IsClosed ? "s" : "S");
-  if (FIsClipState) AppendContent(text + "\r\n");
+  if (FIsClipState) AppendContent("\r\n" + text + "\r\n");
   else AppendContent("\r\nq\r\n" + text + "\r\n" + "Q");
   FPattern_Hatcy = false;
 }
@@ -151,6 +151,8 @@ void TkmCustomPDFEngine::PaintRecordedPath(const TPen* Pen, const TBrush* Brush,
     else if (b) op = alternate ? "f*" : (FIsPathClosed ? "f" : "F");
     else if (p) op = FIsPathClosed ? "s" : "S";
     else op = "n";  // a clear pen strokes nothing and a clear brush fills nothing
+    // A line break first: the previous content may end in an operator.
+    text += "\r\n";
     if (p) text += StrokeSettings(*Pen);
     if (b) text += PathFillSelection(*Brush);
     text += "\r\n" + FPath + op + "\r\n";

@@ -441,6 +441,11 @@ class HookEngine : public TkmPDFEngine {
   bool openClips = false;
   bool reserveUnused = false;
 
+  // The page canvases stay unread: interpreting them would add an
+  // end-of-metafile item, which closes the clips this engine leaves open on
+  // purpose for the page end to close.
+  void ProcessMetafile(double, double, TMetafile&) override {}
+
  protected:
   void WritePageBackground() override {
     if (reserveUnused) GetNewObjNo();  // taken, never written

@@ -333,6 +333,41 @@ TEST_F(GraphicsText, RecordedPathsPaintOnceAndANewPathStartsOpen) {
   Audit();
 }
 
+TEST_F(GraphicsText, EveryPieceStartsApartFromTheOperatorBefore) {
+  const TBrush grey = MakeBrush(TColor(0x333333));
+  const TkmPoint tri[] = {{0, 0}, {40, 0}, {0, 40}};
+  const std::string text = Run([&](TCaptureEngine& e) {
+    using P = TkmPathOperation;
+    for (bool clipped : {false, true}) {
+      if (clipped) {
+        auto clip = std::make_unique<TkmClipItem>();
+        clip->SetMode(1);
+        clip->SetRects(1);
+        clip->PutRect(0, {0, 0, 400, 400});
+        e.AddDocumentItem(std::move(clip));
+      }
+      e.SetBrush(grey);
+      e.Rectangle(0, 0, 50, 50, true);
+      AddPath(e, P::poBeginPath);
+      e.PolyLine(tri);
+      AddPath(e, P::poEndPath);
+      AddPath(e, P::poFillPath, nullptr, &grey);
+      e.Line(0, 0, 10, 10);
+      auto poly = std::make_unique<TkmPolyShapeItem>();
+      auto s = std::make_unique<TkmShapeItem>(true, TkmShapeType::stPolygon);
+      s->SetPoints(tri);
+      s->SetPen(MakePen(clBlack, 1, TPenStyle::psClear));
+      s->SetBrush(grey);
+      poly->GetShapes().push_back(std::move(s));
+      e.AddDocumentItem(std::move(poly));
+      e.Ellipse(0, 0, 30, 30, true);
+    }
+  });
+  // An operator glued to a following number would read as one unknown word.
+  EXPECT_FALSE(std::regex_search(text, std::regex("[A-Za-z*][0-9.+-]"))) << text;
+  Audit();
+}
+
 void AddPolyDraw(TCaptureEngine& e, std::vector<TkmPoint> pts, std::vector<std::uint8_t> ops, int count) {
   auto item = std::make_unique<TkmPolyDrawItem>();
   item->SetNoPoints(count);
@@ -358,7 +393,7 @@ TEST_F(GraphicsText, PolyDrawPointTypesAreBoundsChecked) {
     AddPath(e, P::poStrokePath, &pen);
   });
   EXPECT_EQ(text,
-            "[]0 d 0 j 0 J 0.7500 w 0.0000 0.0000 0.0000 RG \r\n"
+            "\r\n[]0 d 0 j 0 J 0.7500 w 0.0000 0.0000 0.0000 RG \r\n"
             "0.0000 792.0000 m \r\n30.0000 792.0000 l \r\n"
             "30.0000 784.5000 30.0000 777.0000 0.0000 762.0000 c "
             "6.0000 786.0000 m \r\ns\r\n");
