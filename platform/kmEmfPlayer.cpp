@@ -146,6 +146,20 @@ class Player {
 
 TPoint Pt(const ByteReader& b, std::size_t off) { return {b.I32(off), b.I32(off + 4)}; }
 
+// Sums of untrusted record values, in 64 bits and pulled into a range whose
+// widths and heights still fit the canvas's 32-bit arithmetic.
+std::int32_t Coord(std::int64_t v) {
+  constexpr std::int64_t kLimit = std::int64_t{1} << 28;
+  return static_cast<std::int32_t>(std::clamp(v, -kLimit, kLimit));
+}
+TRect Span(std::int64_t x, std::int64_t y, std::int64_t cx, std::int64_t cy) {
+  return {Coord(x), Coord(y), Coord(x + cx), Coord(y + cy)};
+}
+// A source rectangle of a DIB whose y counts from the bottom row.
+TRect BottomUpSpan(std::int64_t height, std::int64_t xs, std::int64_t ys, std::int64_t cx, std::int64_t cy) {
+  return {Coord(xs), Coord(height - ys - cy), Coord(xs + cx), Coord(height - ys)};
+}
+
 void Player::Select(std::uint32_t index) {
   if (index & STOCK_OBJECT) {
     switch (index & ~STOCK_OBJECT) {
@@ -316,8 +330,7 @@ void Player::StretchDib(const ByteReader& b) {
   TBitmap bmp;
   if (!LoadDib(b, b.U32(48), b.U32(52), b.U32(56), b.U32(60), bmp)) return;
   // ySrc counts from the bottom row of the DIB.
-  TRect src{xs, bmp.GetHeight() - ys - cys, xs + cxs, bmp.GetHeight() - ys};
-  c_.StretchBitmap(TRect{x, y, x + cx, y + cy}, bmp, src, rop);
+  c_.StretchBitmap(Span(x, y, cx, cy), bmp, BottomUpSpan(bmp.GetHeight(), xs, ys, cxs, cys), rop);
 }
 
 void Player::BitBlt(const ByteReader& b, std::uint32_t type) {
@@ -335,7 +348,7 @@ void Player::BitBlt(const ByteReader& b, std::uint32_t type) {
       br.SetColor(rop == BLACKNESS ? clBlack : clWhite);
       c_.SetBrush(br);
     }
-    if (rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS) c_.FillRect(TRect{x, y, x + cx, y + cy});
+    if (rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS) c_.FillRect(Span(x, y, cx, cy));
     c_.SetBrush(keep);
     return;
   }
@@ -345,15 +358,15 @@ void Player::BitBlt(const ByteReader& b, std::uint32_t type) {
     cxs = b.I32(100);
     cys = b.I32(104);
   }
-  c_.StretchBitmap(TRect{x, y, x + cx, y + cy}, bmp, TRect{xs, ys, xs + cxs, ys + cys}, rop);
+  c_.StretchBitmap(Span(x, y, cx, cy), bmp, Span(xs, ys, cxs, cys), rop);
 }
 
 void Player::SetDibToDevice(const ByteReader& b) {
   std::int32_t x = b.I32(24), y = b.I32(28), xs = b.I32(32), ys = b.I32(36), cx = b.I32(40), cy = b.I32(44);
   TBitmap bmp;
   if (!LoadDib(b, b.U32(48), b.U32(52), b.U32(56), b.U32(60), bmp)) return;
-  TRect src{xs, bmp.GetHeight() - ys - cy, xs + cx, bmp.GetHeight() - ys};
-  InDeviceUnits([&] { c_.StretchBitmap(TRect{x, y, x + cx, y + cy}, bmp, src, SRCCOPY); });
+  const TRect src = BottomUpSpan(bmp.GetHeight(), xs, ys, cx, cy);
+  InDeviceUnits([&] { c_.StretchBitmap(Span(x, y, cx, cy), bmp, src, SRCCOPY); });
 }
 
 // Region data: RGNDATAHEADER (dwSize, iType, nCount, nRgnSize, rcBound) then nCount RECTLs.
