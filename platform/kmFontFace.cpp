@@ -95,6 +95,18 @@ int FontFace::GetWeight() const {
   return (face_->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
 }
 
+std::uint32_t FontFace::GetUnicodeRange(int word) const {
+  const TT_OS2* os2 = Os2(face_.get());
+  if (os2 == nullptr) return 0;
+  switch (word) {
+    case 0: return static_cast<std::uint32_t>(os2->ulUnicodeRange1);
+    case 1: return static_cast<std::uint32_t>(os2->ulUnicodeRange2);
+    case 2: return static_cast<std::uint32_t>(os2->ulUnicodeRange3);
+    case 3: return static_cast<std::uint32_t>(os2->ulUnicodeRange4);
+    default: return 0;
+  }
+}
+
 std::vector<std::uint8_t> FontFace::GetFontData(std::uint32_t request) const {
   if (request == kFontDataCollection) return in_collection_ ? ReadFileBytes(path_) : std::vector<std::uint8_t>();
   if (request == kFontDataWholeFont) {

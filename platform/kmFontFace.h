@@ -48,6 +48,8 @@ class FontFace {
   bool IsItalic() const;
   // OS/2 usWeightClass, or 700/400 from the style bits when there is no OS/2 table.
   int GetWeight() const;
+  // OS/2 ulUnicodeRange1..4 (word 0..3); 0 without an OS/2 table.
+  std::uint32_t GetUnicodeRange(int word) const;
 
   // Font data as the platform's GetFontData gives it:
   //  - a table tag: that table of this face;

@@ -178,6 +178,18 @@ TOutlineTextMetric FontInstance::GetOutlineTextMetrics() const {
 
 int FontInstance::GlyphAdvance(unsigned glyph) const { return Scale(face_->GetAdvanceUnits(glyph)); }
 
+TABC FontInstance::GetGlyphABC(unsigned glyph) const {
+  TABC abc;
+  int advance = GlyphAdvance(glyph);
+  FT_Face face = face_->Handle();
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE) == 0) {
+    abc.abcA = Scale(face->glyph->metrics.horiBearingX);
+    abc.abcB = Scale(face->glyph->metrics.width);
+  }
+  abc.abcC = advance - abc.abcA - abc.abcB;
+  return abc;
+}
+
 TSize FontInstance::GetTextExtent(std::u16string_view text) const {
   TSize size;
   size.cy = GetTextMetrics().tmHeight;

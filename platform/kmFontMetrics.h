@@ -76,6 +76,13 @@ struct TOutlineTextMetric {
   std::u16string otmpFullName;
 };
 
+// A glyph's widths: A the space before its outline, B the outline's width,
+// C the space after it; A + B + C is the advance.
+struct TABC {
+  int abcA = 0;
+  int abcB = 0;
+  int abcC = 0;
+};
 
 // A face at a size with the requested attributes, as a font selected into a
 // screen device context. Shares the face with the catalogue that made it.
@@ -102,6 +109,9 @@ class FontInstance {
   TSize GetTextExtent(std::u16string_view text) const;
   // Advance of one glyph in whole pixels.
   int GlyphAdvance(unsigned glyph) const;
+  // ABC widths of one glyph in whole pixels, from its unhinted outline; their
+  // sum is GlyphAdvance.
+  TABC GetGlyphABC(unsigned glyph) const;
 
  private:
   int Scale(double units) const;

@@ -27,6 +27,8 @@ inline const char* const kDebianFonts[] = {
     "/usr/share/fonts/truetype/liberation2/LiberationSans-BoldItalic.ttf",
     "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf",
     "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansThai-Regular.ttf",
     "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc",
 };
 

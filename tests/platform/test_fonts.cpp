@@ -49,7 +49,7 @@ std::vector<long> Numbers(const std::string& text) {
 TEST(FontCatalog, ListsThePrivateFamiliesSortedAndOnlyThose) {
   std::vector<std::u16string> expected = {u"DejaVu Sans",       u"DejaVu Sans Mono",      u"KmTest Composite",
                                           u"KmTest Cff",        u"KmTest Symbol",         u"Liberation Mono",
-                                          u"Liberation Sans",   u"Liberation Serif",      u"WenQuanYi Zen Hei",
+                                          u"Liberation Sans",   u"Liberation Serif",      u"Noto Sans Devanagari", u"Noto Sans Thai",      u"WenQuanYi Zen Hei",
                                           u"WenQuanYi Zen Hei Mono", u"WenQuanYi Zen Hei Sharp"};
   std::sort(expected.begin(), expected.end(), [](const std::u16string& a, const std::u16string& b) {
     std::string x = WideToUtf8(a), y = WideToUtf8(b);
