@@ -156,6 +156,27 @@ Attempt ShapeWith(const FontCatalog& catalog, const TFont& font, std::u16string_
   return a;
 }
 
+// The next fallback candidate for a run: fonts that served text before
+// (newest first), then the installed families in order. A vertical family
+// serves a horizontal font without its at sign. Families without TrueType
+// outlines are passed over: a run's glyphs are written with its face embedded
+// as a TrueType font file. Null when none is left.
+std::unique_ptr<TFont> NextFallback(const TkmMapFont& map, const TFont& font, int& used_index, int& installed_index) {
+  for (;;) {
+    std::unique_ptr<TFont> candidate;
+    if (used_index < static_cast<int>(map.GetAllUsedFonts().size())) {
+      candidate = map.GetNextFontFromUsedList(font, used_index);
+    } else if (installed_index < static_cast<int>(map.GetSysFontList().size())) {
+      candidate = map.GetNextInstalledFont(font, installed_index);
+    }
+    if (!candidate) return nullptr;
+    if (!StartsWithAt(font.GetName()) && StartsWithAt(candidate->GetName())) {
+      candidate->SetName(candidate->GetName().substr(1));
+    }
+    if (map.IsTrueType(*candidate)) return candidate;
+  }
+}
+
 }  // namespace
 
 void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABiDiMode, const TFont& AFont,
@@ -196,18 +217,10 @@ void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABi
     bool exhausted = false;
     while (current.zeros > 0) {
       if (!best.font || current.zeros < best.zeros) best = std::move(current);
-      std::unique_ptr<TFont> candidate;
-      if (used_index < static_cast<int>(AMapFont.GetAllUsedFonts().size())) {
-        candidate = AMapFont.GetNextFontFromUsedList(AFont, used_index);
-      } else if (installed_index < static_cast<int>(AMapFont.GetSysFontList().size())) {
-        candidate = AMapFont.GetNextInstalledFont(AFont, installed_index);
-      }
+      std::unique_ptr<TFont> candidate = NextFallback(AMapFont, AFont, used_index, installed_index);
       if (!candidate) {
         exhausted = true;
         break;
-      }
-      if (!StartsWithAt(AFont.GetName()) && StartsWithAt(candidate->GetName())) {
-        candidate->SetName(candidate->GetName().substr(1));
       }
       current = ShapeWith(catalog, *candidate, run, item);
     }

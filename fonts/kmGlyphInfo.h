@@ -137,6 +137,17 @@ class TkmMapFont {
   std::vector<SizeMapping> size_mappings_;
 };
 
+// Splits a string into runs and shapes them. A run is left unshaped (written
+// as one-byte WinAnsi text) only when the mode is left to right, AFont's face
+// covers Basic Latin, every code unit lies in U+0020..U+00FF, the run is not
+// complex and no earlier run of the string was complex, a ligature or right to
+// left. "Complex" is the rule of ScriptIsComplex (kmShaping.h): the run holds a
+// right-to-left character or a character of a script that is shaped in
+// context or reordered (Arabic, Hebrew, the Indic scripts, Thai, ...); digits,
+// Latin, Greek, Cyrillic and CJK are not complex. Every other run is shaped
+// with AFont, then with fallback fonts until no glyph is missing; when no
+// installed font shows every character, the font that missed the fewest
+// draws the run (missing glyphs as glyph 0), so no text is dropped.
 class TkmStringAnalyzer {
  public:
   // Analyses AText measured in AFont (callers pass the item's font at 1000

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <sstream>
 
 #include "../platform/kmTestFonts.h"
 #include "kmCodePage.h"
@@ -87,37 +89,142 @@ TEST_F(GlyphAnalysis, RightToLeftModeTabsAndCharactersAboveLatin1AreShaped) {
   }
 }
 
-TEST_F(GlyphAnalysis, ScriptsFindTheirFontsAndClusters) {
+// The file of each family the samples fall back to.
+std::string FontFileOf(const std::u16string& family) {
+  static const std::map<std::u16string, std::string> files = {
+      {u"Arial", "LiberationSans-Regular.ttf"},
+      {u"DejaVu Sans", "DejaVuSans.ttf"},
+      {u"Noto Sans Devanagari", "NotoSansDevanagari-Regular.ttf"},
+      {u"Noto Sans Thai", "NotoSansThai-Regular.ttf"},
+      {u"WenQuanYi Zen Hei", "wqy-zenhei.ttc"},
+  };
+  auto it = files.find(family);
+  return it == files.end() ? std::string() : test::TestFontDir::File(it->second);
+}
+
+// The glyph names of glyph indices, read by fontTools from the font file.
+std::vector<std::string> GlyphNames(const std::string& file, const std::vector<std::uint16_t>& glyphs) {
+  std::string ids;
+  for (std::uint16_t g : glyphs) ids += std::to_string(g) + ",";
+  std::string out = test::RunPython(
+      "from fontTools.ttLib import TTFont\n"
+      "f=TTFont('" + file + "', fontNumber=0)\n"
+      "o=f.getGlyphOrder()\n"
+      "print(' '.join(o[g] for g in [" + ids + "]))\n");
+  std::istringstream words(out);
+  std::vector<std::string> names;
+  for (std::string w; words >> w;) names.push_back(w);
+  return names;
+}
+
+TEST_F(GlyphAnalysis, ScriptSamplesGiveTheirRunsGlyphsFallbackFontsAndClusters) {
   struct Case {
+    const char* label;
     std::u16string text;
-    std::u16string font;
-    std::u16string expected_font;
+    std::u16string font;           // asked
+    std::u16string expected_font;  // the face that shows every character
+    std::vector<std::string> names;  // glyph names in visual order, as fontTools reads them
+    TkmWordArray clusters;
     bool complex;
     bool rtl;
   };
-  for (const Case& c : std::vector<Case>{
-           {u"\u05e9\u05dc\u05d5\u05dd", u"Arial", u"Arial", true, true},                     // Hebrew: Liberation has it
-           {u"\u0633\u0644\u0627\u0645", u"Arial", u"DejaVu Sans", true, true},               // Arabic: fallback
-           {u"\u4e2d\u6587\u5b57", u"Arial", u"WenQuanYi Zen Hei", false, false},             // CJK: fallback
-           {u"\u0928\u092e\u0938\u094d\u0924\u0947", u"Arial", u"Noto Sans Devanagari", true, false},
-           {u"\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35", u"Arial", u"Noto Sans Thai", true, false},
-           {u"\u0394\u03b5\u03bb\u03c4\u03b1", u"DejaVu Sans", u"DejaVu Sans", false, false},     // Greek
-           {u"\u0416\u0438\u0437\u043d\u044c", u"Arial", u"Arial", false, false},             // Cyrillic
-       }) {
-    std::vector<RunResult> runs = Analyze(c.text, c.font);
-    ASSERT_EQ(runs.size(), 1u) << WideToUtf8(c.text);
+  const std::vector<Case> cases = {
+      {"Latin, right-to-left mode", u"Hello", u"Arial", u"Arial", {"H", "e", "l", "l", "o"}, {0, 1, 2, 3, 4},
+       false, false},
+      {"Greek", u"\u0394\u03b5\u03bb\u03c4\u03b1", u"DejaVu Sans", u"DejaVu Sans",
+       {"uni0394", "epsilon", "lambda", "tau", "alpha"}, {0, 1, 2, 3, 4}, false, false},
+      {"Cyrillic", u"\u0416\u0438\u0437\u043d\u044c", u"Arial", u"Arial",
+       {"uni0416", "uni0438", "uni0437", "uni043D", "uni044C"}, {0, 1, 2, 3, 4}, false, false},
+      // Right to left: glyphs come in visual order, so the first letter is the last glyph.
+      {"Hebrew", u"\u05e9\u05dc\u05d5\u05dd", u"Arial", u"Arial", {"finalmem", "vav", "lamed", "shin"},
+       {3, 2, 1, 0}, true, true},
+      // Contextual forms: initial seen, final lam-alef ligature, isolated meem.
+      {"Arabic", u"\u0633\u0644\u0627\u0645", u"Arial", u"DejaVu Sans", {"uni0645", "uniFEFC", "uniFEB3"},
+       {2, 1, 1, 0}, true, true},
+      // The virama makes a half form of sa; the vowel sign e is a mark on ta.
+      {"Devanagari", u"\u0928\u092e\u0938\u094d\u0924\u0947", u"Arial", u"Noto Sans Devanagari",
+       {"nadeva", "madeva", "saprehalfdeva", "tadeva", "evowelsigndeva"}, {0, 1, 2, 2, 3, 3}, true, false},
+      {"Thai", u"\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35", u"Arial", u"Noto Sans Thai",
+       {"uni0E2A", "uni0E27", "uni0E31", "uni0E2A", "uni0E14", "uni0E35"}, {0, 1, 1, 3, 4, 4}, true, false},
+      {"CJK", u"\u4e2d\u6587\u5b57", u"Arial", u"WenQuanYi Zen Hei", {"uni4E2D", "uni6587", "uni5B57"}, {0, 1, 2},
+       false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<RunResult> runs =
+        Analyze(c.text, c.font, c.label[0] == 'L' ? TBiDiMode::bdRightToLeft : TBiDiMode::bdLeftToRight);
+    ASSERT_EQ(runs.size(), 1u);
     const RunResult& r = runs[0];
     EXPECT_TRUE(r.info.ScriptProcessingRequired);
-    EXPECT_EQ(r.info.MappedFontName, c.expected_font) << WideToUtf8(c.text);
-    EXPECT_EQ(r.info.IsFontMapped, c.expected_font != c.font) << WideToUtf8(c.text);
-    EXPECT_EQ(r.info.GlyphType.Contains(TkmGlyphType::gdComplex), c.complex) << WideToUtf8(c.text);
-    EXPECT_EQ(r.info.GlyphType.Contains(TkmGlyphType::gdRTL), c.rtl) << WideToUtf8(c.text);
-    EXPECT_EQ(std::count(r.glyphs.begin(), r.glyphs.end(), 0), 0) << WideToUtf8(c.text);
-    ASSERT_EQ(r.clusters.size(), c.text.size());
-    for (std::uint16_t k : r.clusters) EXPECT_LT(k, r.glyphs.size());
-    for (const std::u16string& f : r.glyph_fonts) EXPECT_EQ(f, c.expected_font);
+    EXPECT_EQ(WideToUtf8(r.info.MappedFontName), WideToUtf8(c.expected_font));
+    EXPECT_EQ(r.info.IsFontMapped, c.expected_font != c.font);
+    EXPECT_EQ(r.info.GlyphType.Contains(TkmGlyphType::gdComplex), c.complex);
+    EXPECT_EQ(r.info.GlyphType.Contains(TkmGlyphType::gdRTL), c.rtl);
+    EXPECT_EQ(GlyphNames(FontFileOf(c.expected_font), r.glyphs), c.names);
+    EXPECT_EQ(r.clusters, c.clusters);
+    for (const std::u16string& f : r.glyph_fonts) EXPECT_EQ(WideToUtf8(f), WideToUtf8(c.expected_font));
     EXPECT_NE(std::find(map_.GetAllUsedFonts().begin(), map_.GetAllUsedFonts().end(), c.expected_font),
               map_.GetAllUsedFonts().end());
+  }
+}
+
+TEST_F(GlyphAnalysis, MarksAreDiacriticsOfZeroWidthAndStartNoCluster) {
+  // Thai: the vowel marks above (U+0E31, U+0E35) sit on the consonant before them.
+  std::vector<RunResult> runs = Analyze(u"\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35", u"Noto Sans Thai");
+  ASSERT_EQ(runs.size(), 1u);
+  const std::vector<TkmScriptVisAttrs>& vis = runs[0].info.VisAttr;
+  ASSERT_EQ(vis.size(), 6u);
+  for (int j : {2, 5}) {
+    EXPECT_TRUE(vis[j].Contains(TkmScriptVisAttr::svDiacritic)) << j;
+    EXPECT_TRUE(vis[j].Contains(TkmScriptVisAttr::svZeroWidth)) << j;
+  }
+  for (int j : {0, 1, 3, 4}) {
+    EXPECT_FALSE(vis[j].Contains(TkmScriptVisAttr::svDiacritic)) << j;
+    EXPECT_TRUE(vis[j].Contains(TkmScriptVisAttr::svClusterStart)) << j;
+  }
+}
+
+TEST(Itemising, RunsSplitAtScriptAndDirectionAndNeutralsJoinTheirLevel) {
+  struct Case {
+    std::u16string text;
+    bool rtl;
+    std::vector<std::pair<int, int>> runs;  // [start, end) in logical order
+    std::vector<int> visual;                // logical index of each visual run
+  };
+  for (const Case& c : std::vector<Case>{
+           {u"Hello, World", false, {{0, 12}}, {0}},
+           {u"\u0394\u03b5\u03bb\u03c4\u03b1 \u0416\u0438\u0437\u043d\u044c", false, {{0, 6}, {6, 11}}, {0, 1}},
+           {u"abc \u05d0\u05d1 def", false, {{0, 4}, {4, 6}, {6, 10}}, {0, 1, 2}},
+           {u"abc \u05d0\u05d1", true, {{0, 3}, {3, 6}}, {1, 0}},
+           {u"a\U0010FFFDb", false, {{0, 4}}, {0}},
+           {u"12 \u0627\u0628", false, {{0, 3}, {3, 5}}, {0, 1}},
+       }) {
+    std::vector<TScriptItem> items = ScriptItemize(c.text, c.rtl);
+    std::vector<std::pair<int, int>> got;
+    std::vector<std::uint8_t> levels;
+    for (const TScriptItem& it : items) {
+      got.emplace_back(it.StartPos, it.EndPos);
+      levels.push_back(it.Level);
+    }
+    EXPECT_EQ(got, c.runs) << WideToUtf8(c.text);
+    EXPECT_EQ(ScriptLayout(levels), c.visual) << WideToUtf8(c.text);
+  }
+}
+
+TEST(Itemising, ComplexTextIsRightToLeftOrContextuallyShaped) {
+  // The rule: a run is complex when it holds a right-to-left character or a
+  // character of a script that is shaped in context or reordered; digits,
+  // Latin, Greek, Cyrillic and CJK are not.
+  struct Case { std::u16string text; bool complex; };
+  for (const Case& c : std::vector<Case>{{u"Hello 123", false},
+                                          {u"\u0394\u0416", false},
+                                          {u"\u4e2d\u6587", false},
+                                          {u"\u05d0", true},
+                                          {u"\u0627", true},
+                                          {u"\u0928", true},
+                                          {u"\u0e2a", true},
+                                          {u"\u0661\u0662", true}}) {
+    EXPECT_EQ(ScriptIsComplex(c.text), c.complex) << WideToUtf8(c.text);
   }
 }
 
