@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "kmGraphicsValues.h"  // TBiDiMode
 #include "kmSet.h"
 
 namespace km {
@@ -52,9 +53,6 @@ enum class TkmBackgroundDisplayType {
   dtTile, dtTopLeft, dtTopCenter, dtTopRight, dtCenterLeft, dtCenter, dtCenterRight,
   dtBottomLeft, dtBottomCenter, dtBottomRight
 };
-
-// Reading order of text.
-enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 enum class TkmShapeType {
   stLine, stRectangle, stRoundRect, stEllipse, stPolygon, stPolyLine, stArc, stChord, stPie, stPolyBezier

@@ -150,7 +150,10 @@ struct Attempt {
 Attempt ShapeWith(const FontCatalog& catalog, const TFont& font, std::u16string_view run, const TScriptItem& item) {
   Attempt a;
   a.font = std::make_unique<TFont>(font);
-  a.instance = catalog.CreateFont(font);
+  // A vertical family ("@" + name) shapes with the face of the name.
+  TFont face = font;
+  if (StartsWithAt(face.GetName())) face.SetName(face.GetName().substr(1));
+  a.instance = catalog.CreateFont(face);
   if (a.instance) a.shaped = ScriptShape(*a.instance, run, item);
   a.zeros = a.shaped.Glyphs.empty() ? static_cast<int>(run.size()) + 1 : ZeroCount(a.shaped.Glyphs);
   return a;

@@ -22,9 +22,6 @@ using TkmGlyphTypes = Set<TkmGlyphType, 3>;
 enum class TkmScriptVisAttr { svClusterStart, svDiacritic, svZeroWidth };
 using TkmScriptVisAttrs = Set<TkmScriptVisAttr, 3>;
 
-// The bidirectional mode of a control, in the platform's order.
-enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
-
 struct TkmABC {
   int A = 0;
   int B = 0;

@@ -4,6 +4,8 @@
 #include "kmCstPDFEng.h"
 
 #include "kmCodePage.h"
+#include "kmGlyphInfo.h"
+#include "kmPDFFont3.h"
 #include "kmScreen.h"
 #include "kmUtils3.h"
 
@@ -115,6 +117,7 @@ void TkmCustomPDFEngine::ReleaseDocument() {
   FPattern.clear();
   FPDGStateList.clear();
   FAnnots.clear();
+  FFontTable.clear();
   FOutputStream = nullptr;
   FOwnedOutput.reset();  // closes the file
 }

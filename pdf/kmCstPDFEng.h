@@ -25,6 +25,11 @@
 
 namespace km {
 
+class TkmGlyphInfoList;
+class TkmMapFont;
+class TkmPDFFont;
+struct TkmRunInfo;
+
 // The resource name of entry `entry` of image list `list`: "/Img" + list + "_" +
 // entry. The separator keeps names of different pairs apart (list 1 entry 11
 // and list 11 entry 1 would otherwise both read "/Img111"); every writer and
@@ -204,6 +209,29 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   static std::string PDFCurveto(double X1, double Y1, double X2, double Y2, double X3, double Y3);
   // Saved graphics states the page's clips hold open now.
   int OpenClipLevels() const;
+  // ---- Font resources (kmCstPDFEngFonts.cpp; kmPDFFont3.h) -------------------
+  // The resource a text run is written with, found or created, with the run's
+  // glyphs (a shaped run: ARunInfo.ScriptProcessingRequired, AGlyphList and
+  // ALogClust from the analysis) or characters (an unshaped run) recorded in
+  // it; returns its position i in the font table, whose resource name is
+  // "/F" + i. The family is ARunInfo.MappedFontName when set, else AFont's. A
+  // shaped run uses a composite resource, vertical (Identity-V) when the
+  // family begins with "@" and the run's first character is a CJK ideograph
+  // (U+4E00..U+9FFF), horizontal otherwise; an unshaped run a simple one.
+  int AddFontRun(const TFont& AFont, const std::u16string& AText, const TkmGlyphInfoList* AGlyphList,
+                 const TkmRunInfo& ARunInfo, const std::vector<std::uint16_t>* ALogClust);
+  // The position of the resource for the face (family, bold, italic), the
+  // encoding kind and the direction; a new resource is appended (taking its
+  // font object number now, subset when EmbedTrueTypeFonts is etfSubset and
+  // the family is not excluded) when none matches.
+  int GetPDFFont(const TFont& AFont, bool AIsCID, bool AIsIdentityH);
+  int GetFontCount() const { return static_cast<int>(FFontTable.size()); }
+  TkmPDFFont& GetFontResource(int AIndex) { return *FFontTable.at(static_cast<std::size_t>(AIndex)); }
+  // The font-mapping state (fallback fonts, mapped families); made at first
+  // use on the process-wide font catalogue and kept for the engine's lifetime.
+  TkmMapFont& GetMapFont();
+  // True when the family is in FontEmbedExcludeList (compared case-insensitively).
+  bool IsFontEmbedExcluded(const std::u16string& AFamily) const;
 
   // ---- Published properties -------------------------------------------------
   const std::vector<std::u16string>& GetFontEmbedExcludeList() const { return FFontEmbedExcludeList; }
@@ -247,11 +275,13 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   // PDF/A versions: writes the ICC profile and the "[/ICCBased ...]" array
   // for the shared resources and returns the array's object number (0: none).
   virtual int WritePDFAColorSpace() { return 0; }
-  // "/Font <<...>>\r\n" of the resources.
-  virtual std::string GetFontResources() { return {}; }
+  // "/Font <<...>>\r\n" of the resources: "/F" + i and the font dictionary of
+  // every resource of the font table; empty when the table is.
+  virtual std::string GetFontResources();
   // Finish: pattern objects, then the font objects.
   virtual void WritePatternObjects();
-  virtual void WriteFontObjects() {}
+  // Every font resource's objects, in table order (kmPDFFont3.h).
+  virtual void WriteFontObjects();
   // BeginPage: signature field objects of the signature's page; then the
   // page background.
   virtual void WriteSignatureFields() {}
@@ -324,6 +354,9 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   int FEncryptionObjNo = 0;
   // Clip state of the page content: each open clip holds one "q"; an
   // ordinary clip may hold FClipNesting further levels.
+  // The document's font resources; position i is resource "/F" + i.
+  std::vector<std::unique_ptr<TkmPDFFont>> FFontTable;
+  // Clip state of the page content: each open clip holds one "q".
   bool FIsClipState = false;
   bool FIsInsertClipState = false;
   int FClipNesting = 0;
@@ -361,6 +394,7 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   TkmLineJoinStyle FLineJoinStyle = TkmLineJoinStyle::ljsMiter;
   TkmLineCapStyle FLineCapStyle = TkmLineCapStyle::lcsFlat;
   TkmClock FClock;
+  std::unique_ptr<TkmMapFont> FMapFont;
 };
 
 }  // namespace km

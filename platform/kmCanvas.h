@@ -29,12 +29,6 @@ struct TPoint {
   friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
-struct TSize {
-  std::int32_t cx = 0;
-  std::int32_t cy = 0;
-  friend bool operator==(const TSize&, const TSize&) = default;
-};
-
 // Integer rectangle; Right and Bottom are exclusive for filled shapes, as in GDI.
 struct TRect {
   std::int32_t Left = 0;

@@ -10,6 +10,16 @@
 
 namespace km {
 
+// A width and a height in pixels.
+struct TSize {
+  std::int32_t cx = 0;
+  std::int32_t cy = 0;
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
+// Reading order of text, in the platform's order of bidirectional modes.
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 enum class TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = Set<TFontStyle, 4>;
 
