@@ -218,6 +218,23 @@ TEST_F(PDFFontResource, FaceWithoutTrueTypeOutlinesIsEmbeddedThroughItsTrueTypeS
   EXPECT_EQ(file[1], 1);
 }
 
+TEST_F(PDFFontResource, FaceOfACollectionIsFoundByItsIndexAndEmbeddedAlone) {
+  const std::string dir = MakeScratchDir("pdf-font-collection");
+  for (const std::u16string family : {u"WenQuanYi Zen Hei", u"WenQuanYi Zen Hei Sharp"}) {
+    TkmPDFFont f(Font(family), 7, true, false, true);
+    EXPECT_EQ(f.GetFontFile(), test::TestFontDir::File("wqy-zenhei.ttc"));
+    const std::vector<std::uint8_t> file = f.GetFontFile2();
+    ASSERT_GT(file.size(), 4u);
+    EXPECT_FALSE(IsFontCollection(file));
+    const std::string path = dir + "/face" + std::to_string(f.GetFaceIndex()) + ".ttf";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    const std::string out = test::RunPython(
+        "from fontTools.ttLib import TTFont\n"
+        "print(TTFont('" + path + "')['name'].getDebugName(1))\n");
+    EXPECT_EQ(out, WideToUtf8(family) + "\n");
+  }
+}
+
 TEST_F(PDFFontResource, GlyphToCharacterTableOfTheFace) {
   TkmPDFFont f(Font(u"Arial"), 7, true, false, true);
   f.CreateTTFGlyphs();
@@ -352,6 +369,10 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
         WriteShapedLine(engine, u"\u4e2d\u6587\u5b57", u"Arial", 650, used);
         WriteShapedLine(engine, u"\u0928\u092e\u0938\u094d\u0924\u0947", u"Arial", 600, used);
         WriteShapedLine(engine, u"\u05e9\u05dc\u05d5\u05dd", u"Arial", 550, used);
+        // No installed font has U+10FFFD: the run keeps its text with the missing glyph.
+        WriteShapedLine(engine, u"x\U0010FFFDy", u"Arial", 500, used);
+        // A vertical family writes CJK text with its own, vertical resource.
+        WriteShapedLine(engine, u"\u4e2d\u6587", u"@WenQuanYi Zen Hei", 450, used);
         for (int i = 0; i < engine.GetFontCount(); ++i) {
           bool subset = false;
           files.emplace_back(WideToUtf8(engine.GetFontResource(i).GetFaceFamily()),
@@ -374,6 +395,8 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
     // Latin in a simple font; Greek and Cyrillic (outside WinAnsi), CJK,
     // Devanagari and Hebrew in composite fonts of their faces.
     std::set<std::string> names;
+    std::vector<std::string> tags;
+    int vertical = 0;
     for (const PdfFontsRow& row : rows) {
       const bool excluded = !c.exclude.empty() && row.name.find("Arial") != std::string::npos;
       const bool embed = c.embedding != TkmTTFontEmbedding::etfNone && !excluded;
@@ -382,20 +405,30 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
       EXPECT_EQ(row.sub, std::regex_search(row.name, std::regex("^[A-Z]{6}\\+"))) << row.name;
       if (row.type == "CID TrueType") {
         EXPECT_TRUE(row.uni) << row.name;
-        EXPECT_EQ(row.encoding, "Identity-H");
+        vertical += row.encoding == "Identity-V";
+        EXPECT_TRUE(row.encoding == "Identity-H" || row.encoding == "Identity-V") << row.encoding;
       } else {
         EXPECT_EQ(row.type, "TrueType") << row.name;
         EXPECT_EQ(row.encoding, "WinAnsi");
       }
       names.insert(std::regex_replace(row.name, std::regex("^[A-Z]{6}\\+"), ""));
+      if (row.sub) tags.push_back(row.name.substr(0, 6));
     }
+    // Every subset has its own tag; the first is WYOIAS.
+    if (!tags.empty()) {
+      EXPECT_EQ(tags[0], "WYOIAS");
+    }
+    EXPECT_EQ(std::set<std::string>(tags.begin(), tags.end()).size(), tags.size());
+    EXPECT_EQ(vertical, 1);
     EXPECT_EQ(names, (std::set<std::string>{"Arial", "WenQuanYiZenHei", "NotoSansDevanagari"})) << rows.size();
-    EXPECT_EQ(rows.size(), 4u);  // Arial simple and composite, the CJK and the Devanagari faces
+    // Arial simple and composite, the CJK face horizontal and vertical, the Devanagari face.
+    EXPECT_EQ(rows.size(), 5u);
 
     // Text extraction goes through the ToUnicode maps.
     const CommandResult text = RunCommand("pdftotext -layout " + ShellQuote(path) + " -");
     for (const char* expected : {"Hello World", "\u0394\u03b5\u03bb\u03c4\u03b1", "\u0416\u0438\u0437\u043d\u044c",
-                                 "\u4e2d\u6587\u5b57", "\u0928\u092e\u0938\u094d\u0924\u0947"}) {
+                                 "\u4e2d\u6587\u5b57", "\u0928\u092e\u0938\u094d\u0924\u0947",
+                                 "x\U0010FFFDy"}) {
       EXPECT_NE(text.Output.find(expected), std::string::npos) << expected << "\n" << text.Output;
     }
     if (c.embedding != TkmTTFontEmbedding::etfSubset) continue;
