@@ -373,12 +373,9 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
         WriteShapedLine(engine, u"x\U0010FFFDy", u"Arial", 500, used);
         // A vertical family writes CJK text with its own, vertical resource.
         WriteShapedLine(engine, u"\u4e2d\u6587", u"@WenQuanYi Zen Hei", 450, used);
-        for (int i = 0; i < engine.GetFontCount(); ++i) {
-          bool subset = false;
+        for (int i = 0; i < engine.GetFontCount() && c.embedding == TkmTTFontEmbedding::etfSubset; ++i) {
           files.emplace_back(WideToUtf8(engine.GetFontResource(i).GetFaceFamily()),
-                             c.embedding == TkmTTFontEmbedding::etfSubset
-                                 ? engine.GetFontResource(i).GetFontFile2Subset(&subset)
-                                 : engine.GetFontResource(i).GetFontFile2());
+                             engine.GetFontResource(i).GetFontFile2Subset());
         }
       };
       e.BeginDoc();
@@ -390,6 +387,15 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
     EXPECT_EQ(audited.ExitCode, 0) << audited.Output;
     const CommandResult check = RunCommand("qpdf --check " + ShellQuote(path));
     EXPECT_EQ(check.ExitCode, 0) << check.Output;
+
+    // Uncompressed font files carry their length directly, equal to /Length1.
+    const std::string bytes = ReadWholeFile(path);
+    std::smatch lengths;
+    const bool direct = std::regex_search(bytes, lengths, std::regex("/Length1 (\\d+)/Length (\\d+)\r\n"));
+    EXPECT_EQ(direct, !c.compress && c.embedding != TkmTTFontEmbedding::etfNone);
+    if (direct) {
+      EXPECT_EQ(lengths[1].str(), lengths[2].str());
+    }
 
     const std::vector<PdfFontsRow> rows = PdfFonts(path);
     // Latin in a simple font; Greek and Cyrillic (outside WinAnsi), CJK,
