@@ -170,6 +170,35 @@ TEST_F(PDFFontResource, GlyphsPairWithTheirCharactersThroughTheClusterMap) {
   }
 }
 
+TEST_F(PDFFontResource, AnyClusterMapPairsEachCharacterAtMostOnce) {
+  // Cluster maps as a shaper might give them, and malformed ones: every
+  // character is used at most once and nothing is read outside the text.
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t bound) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % bound;
+  };
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t length = 1 + next(8);
+    const int glyphs = 1 + static_cast<int>(next(10));
+    std::u16string text;
+    for (std::size_t i = 0; i < length; ++i) text += static_cast<char16_t>(u'a' + i);
+    TkmWordArray clusters(length);
+    for (auto& k : clusters) k = static_cast<std::uint16_t>(next(12));
+    std::vector<std::pair<std::uint16_t, int>> g;
+    for (int j = 0; j < glyphs; ++j) g.emplace_back(static_cast<std::uint16_t>(100 + j), 500);
+    TkmPDFFont f(Font(u"Arial"), 7, true, false, true);
+    f.AddUsedGlyphs(text, Glyphs(g), next(2) == 1, &clusters);
+    std::u16string all;
+    for (const auto& t : f.GetCharCodes()) all += t;
+    std::u16string sorted = all;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << WideToUtf8(all);
+    EXPECT_LE(all.size(), length);
+    EXPECT_EQ(f.GetCID().size(), static_cast<std::size_t>(glyphs));
+  }
+}
+
 TEST_F(PDFFontResource, ToUnicodeMapIsAValidCMapInBlocksOfAHundred) {
   TkmPDFFont f(Font(u"Arial"), 7, true, false, true);
   std::vector<std::pair<std::uint16_t, int>> g;
