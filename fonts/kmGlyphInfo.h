@@ -106,7 +106,11 @@ class TkmMapFont {
   TFont& GetTrueTypeFont(const std::u16string& AText, TFont& AFont);
   // A copy of AFont named "Arial".
   std::unique_ptr<TFont> GetMappedFont(const std::u16string& AText, const TFont& AFont) const;
-  // The next fallback from the fonts used so far, newest first (see the source).
+  // The next fallback from the fonts used so far, newest first: entry
+  // [count - 1 - AUsedFontIndex] of AllUsedFonts, passing over AFont's own
+  // family, as a copy of AFont with that family; AUsedFontIndex moves past it.
+  // When only AFont's family is left, a font of that family at the default
+  // size (it fails as AFont did, and the search goes on).
   std::unique_ptr<TFont> GetNextFontFromUsedList(const TFont& AFont, int& AUsedFontIndex) const;
   // The next installed family from AIndex on that has not served text yet, or
   // null when none is left; a copy of AFont for an index outside the list.
