@@ -228,7 +228,8 @@ class TkmCustomPDFEngine : public TkmCustomPlainSheetEngine {
   int GetFontCount() const { return static_cast<int>(FFontTable.size()); }
   TkmPDFFont& GetFontResource(int AIndex) { return *FFontTable.at(static_cast<std::size_t>(AIndex)); }
   // The font-mapping state (fallback fonts, mapped families); made at first
-  // use on the process-wide font catalogue and kept for the engine's lifetime.
+  // use on the process-wide font catalogue, which must outlive the engine, and
+  // kept for the engine's lifetime.
   TkmMapFont& GetMapFont();
   // True when the family is in FontEmbedExcludeList (compared case-insensitively).
   bool IsFontEmbedExcluded(const std::u16string& AFamily) const;
