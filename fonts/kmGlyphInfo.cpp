@@ -111,7 +111,11 @@ bool TkmMapFont::IsLatinUnicodeRangePresent(const TFont& AFont) {
   return latin;
 }
 
-bool TkmMapFont::IsTrueType(const TFont& AFont) const { return catalog_.IsTrueTypeFamily(AFont.GetName()); }
+// A vertical family ("@" + name) is the face of the name written vertically.
+bool TkmMapFont::IsTrueType(const TFont& AFont) const {
+  const std::u16string& name = AFont.GetName();
+  return catalog_.IsTrueTypeFamily(StartsWithAt(name) ? std::u16string_view(name).substr(1) : std::u16string_view(name));
+}
 
 int TkmMapFont::GetFontSize(const TFont& AFont) {
   for (const SizeMapping& m : size_mappings_) {
@@ -186,6 +190,11 @@ void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABi
                                       const TkmScriptRunCallback& AScriptRunCallback, TkmMapFont& AMapFont) {
   map_font_ = &AMapFont;
   if (AText.empty() || !AScriptRunCallback) return;
+  // Glyph indices are only meaningful in the face that is embedded for them,
+  // and only TrueType faces are: a family without TrueType outlines (or not
+  // installed) is analysed in the family that stands in for it.
+  TFont font = AFont;
+  if (!AMapFont.IsTrueType(font)) AMapFont.GetTrueTypeFont(AText, font);
   const bool rtl_mode = ABiDiMode != TBiDiMode::bdLeftToRight;
   std::vector<TScriptItem> items = ScriptItemize(AText, rtl_mode);
   if (items.empty()) return;
@@ -198,7 +207,7 @@ void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABi
   std::unique_ptr<TkmGlyphInfoList> list;
   int sequence = 0;
   bool complex_seen = false;
-  const bool supports_latin = AMapFont.IsLatinUnicodeRangePresent(AFont);
+  const bool supports_latin = AMapFont.IsLatinUnicodeRangePresent(font);
 
   for (int i = 0; i < count; ++i) {
     const TScriptItem& item = items[visual[i]];
@@ -208,19 +217,19 @@ void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABi
     info.StartPos = item.StartPos;
     info.EndPos = item.EndPos;
     if (!rtl_mode && supports_latin && !complex && InAnsiRange(run) && !complex_seen) {
-      info.MappedFontName = AFont.GetName();
+      info.MappedFontName = font.GetName();
       AScriptRunCallback(run, i, count, list, info, TkmWordArray(run.size(), 0));
       continue;
     }
-    // Shape with AFont, then fonts that served text before (newest first),
+    // Shape with the font, then fonts that served text before (newest first),
     // then the installed families in order, until no glyph is missing.
-    Attempt current = ShapeWith(catalog, AFont, run, item);
+    Attempt current = ShapeWith(catalog, font, run, item);
     Attempt best;
     int used_index = 0, installed_index = 0;
     bool exhausted = false;
     while (current.zeros > 0) {
       if (!best.font || current.zeros < best.zeros) best = std::move(current);
-      std::unique_ptr<TFont> candidate = NextFallback(AMapFont, AFont, used_index, installed_index);
+      std::unique_ptr<TFont> candidate = NextFallback(AMapFont, font, used_index, installed_index);
       if (!candidate) {
         exhausted = true;
         break;
@@ -232,7 +241,7 @@ void TkmStringAnalyzer::StringAnalyze(const std::u16string& AText, TBiDiMode ABi
     // stays on the line.
     if (exhausted) current = std::move(best);
     if (!current.instance || current.shaped.Glyphs.empty()) continue;
-    info.IsFontMapped = current.font->GetName() != AFont.GetName();
+    info.IsFontMapped = current.font->GetName() != font.GetName();
     info.MappedFontName = current.font->GetName();
     info.ScriptProcessingRequired = true;
     const int glyph_count = static_cast<int>(current.shaped.Glyphs.size());

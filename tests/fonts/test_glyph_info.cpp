@@ -168,6 +168,22 @@ TEST_F(GlyphAnalysis, ScriptSamplesGiveTheirRunsGlyphsFallbackFontsAndClusters) 
   }
 }
 
+TEST_F(GlyphAnalysis, AFamilyWithoutTrueTypeOutlinesIsAnalysedInItsStandIn) {
+  // KmTest Cff has PostScript outlines; its glyph indices would not fit the
+  // TrueType face that is embedded, so the analysis uses that face.
+  std::vector<RunResult> runs = Analyze(u"Hello", u"KmTest Cff", TBiDiMode::bdRightToLeft);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(WideToUtf8(runs[0].info.MappedFontName), "Arial");
+  EXPECT_EQ(GlyphNames(FontFileOf(u"Arial"), runs[0].glyphs), (std::vector<std::string>{"H", "e", "l", "l", "o"}));
+  // A vertical family shapes with the face of its name.
+  runs = Analyze(u"\u4e2d\u6587", u"@WenQuanYi Zen Hei");
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(WideToUtf8(runs[0].info.MappedFontName), "@WenQuanYi Zen Hei");
+  EXPECT_FALSE(runs[0].info.IsFontMapped);
+  EXPECT_EQ(GlyphNames(FontFileOf(u"WenQuanYi Zen Hei"), runs[0].glyphs),
+            (std::vector<std::string>{"uni4E2D", "uni6587"}));
+}
+
 TEST_F(GlyphAnalysis, MarksAreDiacriticsOfZeroWidthAndStartNoCluster) {
   // Thai: the vowel marks above (U+0E31, U+0E35) sit on the consonant before them.
   std::vector<RunResult> runs = Analyze(u"\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35", u"Noto Sans Thai");
