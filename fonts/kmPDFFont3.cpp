@@ -403,6 +403,29 @@ void TkmPDFFont::WriteObjects(const TkmPDFFontOutput& AOutput, int AFontNo, int&
   auto encrypt = [&](const std::string& s, int obj) { return AOutput.EncryptString ? AOutput.EncryptString(s, obj) : s; };
   const int font_obj = FFontInfo.FfiFontObjRef;
   int descriptor = 0, file_obj = 0;
+  // A whole face already written for another resource is referred to again.
+  std::optional<std::pair<std::string, int>> shared;
+  if (!file.empty() && !is_subset && AOutput.WholeFontFiles != nullptr) {
+    shared.emplace(FFace->GetPath(), FFace->GetIndex());
+    auto it = AOutput.WholeFontFiles->find(*shared);
+    if (it != AOutput.WholeFontFiles->end()) {
+      file_obj = it->second;
+      file.clear();
+    }
+  }
+  // Takes the font file's number and writes the file, unless it is shared.
+  auto new_file_obj = [&] {
+    if (file.empty()) return;
+    file_obj = w.GetNewObjNo();
+    if (shared) (*AOutput.WholeFontFiles)[*shared] = file_obj;
+  };
+  auto write_file = [&](int number) {
+    if (file.empty()) return;
+    TMemoryStream data;
+    data.Write(file.data(), file.size());
+    WriteStream(AOutput, "/Length1 " + std::to_string(file.size()), data, number,
+                AOutput.Compressed ? w.GetNewObjNo() : 0);
+  };
   if (FFontEncoding == TkmFontEncoding::feCID) {
     const int unicode = w.GetNewObjNo(), descendant = w.GetNewObjNo();
     w.WriteObj(GetType0FontDictionary(AFontNo, unicode, descendant, tag), font_obj, true);
@@ -410,14 +433,9 @@ void TkmPDFFont::WriteObjects(const TkmPDFFontOutput& AOutput, int AFontNo, int&
     w.WriteObj(GetCIDFontDictionary(descriptor, encrypt(GetCIDFontRegistryEntry(), descendant),
                                     encrypt(GetCIDFontOrderingEntry(), descendant), tag),
                descendant, true);
-    if (!file.empty()) file_obj = w.GetNewObjNo();
+    new_file_obj();
     w.WriteObj(GetFontDescriptor(file_obj, tag), descriptor, true);
-    if (file_obj > 0) {
-      TMemoryStream data;
-      data.Write(file.data(), file.size());
-      WriteStream(AOutput, "/Length1 " + std::to_string(file.size()), data, file_obj,
-                  AOutput.Compressed ? w.GetNewObjNo() : 0);
-    }
+    write_file(file_obj);
     const int length = w.GetNewObjNo();
     TMemoryStream cmap;
     cmap.WriteString(GetCMap());
@@ -425,14 +443,9 @@ void TkmPDFFont::WriteObjects(const TkmPDFFontOutput& AOutput, int AFontNo, int&
   } else {
     descriptor = w.GetNewObjNo();
     w.WriteObj(GetSimpleFontDictionary(AFontNo, descriptor, tag), font_obj, true);
-    if (!file.empty()) file_obj = w.GetNewObjNo();
+    new_file_obj();
     w.WriteObj(GetSimpleFontDescriptor(file_obj, tag), descriptor, true);
-    if (file_obj > 0) {
-      TMemoryStream data;
-      data.Write(file.data(), file.size());
-      WriteStream(AOutput, "/Length1 " + std::to_string(file.size()), data, file_obj,
-                  AOutput.Compressed ? w.GetNewObjNo() : 0);
-    }
+    write_file(file_obj);
   }
 }
 

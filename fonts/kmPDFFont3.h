@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -87,6 +88,11 @@ struct TkmPDFFontOutput {
   // object number; empty ones leave the bytes unchanged.
   std::function<std::string(const std::string&, int)> EncryptString;
   std::function<void(TMemoryStream&, std::int64_t, int)> EncryptStream;
+  // Whole font files written so far, by font file and face index: resources
+  // of one face (simple and composite, horizontal and vertical) that embed
+  // the whole face share one font file object. Null: every resource writes
+  // its own.
+  std::map<std::pair<std::string, int>, int>* WholeFontFiles = nullptr;
 };
 
 // The subset tag of the n-th subset font of a file (from 0): "WYOIAS" for the

@@ -4,6 +4,9 @@
 
 #include "kmCstPDFEng.h"
 
+#include <map>
+#include <utility>
+
 #include "kmFontCatalog.h"
 #include "kmGlyphInfo.h"
 #include "kmPDFFont3.h"
@@ -79,6 +82,8 @@ void TkmCustomPDFEngine::WriteFontObjects() {
   out.Level = FCompression->GetLevel();
   out.EncryptString = [this](const std::string& s, int obj) { return WritePDFString(s, obj, 0); };
   out.EncryptStream = [this](TMemoryStream& data, std::int64_t size, int obj) { WritePDFStream(data, size, obj, 0); };
+  std::map<std::pair<std::string, int>, int> whole_files;
+  out.WholeFontFiles = &whole_files;
   int subsets = 0;
   for (std::size_t i = 0; i < FFontTable.size(); ++i) {
     out.Excluded = IsFontEmbedExcluded(FFontTable[i]->GetFont().GetName());

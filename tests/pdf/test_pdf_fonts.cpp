@@ -427,6 +427,16 @@ TEST_F(PDFFontFiles, FontResourcesAreEmbeddedSubsetAndMappedToUnicode) {
       EXPECT_EQ(lengths[1].str(), lengths[2].str());
     }
 
+    // A whole face is embedded once however many resources use it: Liberation
+    // Sans, the CJK face and the Devanagari face.
+    std::size_t font_files = 0;
+    for (std::size_t at = bytes.find("/Length1 "); at != std::string::npos; at = bytes.find("/Length1 ", at + 1)) {
+      ++font_files;
+    }
+    if (c.embedding == TkmTTFontEmbedding::etfFull) {
+      EXPECT_EQ(font_files, 3u);
+    }
+
     const std::vector<PdfFontsRow> rows = PdfFonts(path);
     // Latin in a simple font; Greek and Cyrillic (outside WinAnsi), CJK,
     // Devanagari and Hebrew in composite fonts of their faces.
