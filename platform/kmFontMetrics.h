@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "kmCanvas.h"  // TSize
 #include "kmFontFace.h"
 #include "kmGraphicsValues.h"
 
