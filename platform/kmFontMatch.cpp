@@ -96,7 +96,9 @@ double FontEmPixels(const TFont& font, const TFontFace* face) {
   if (face && face->Face()) {
     FT_Face f = face->Face();
     double cell = static_cast<double>(f->ascender) - f->descender;
-    if (cell > 0) return h * f->units_per_EM / cell;
+    // In floating point: a hostile metafile may ask for a height whose
+    // product with the em size does not fit an int.
+    if (cell > 0) return h * static_cast<double>(f->units_per_EM) / cell;
   }
   return h;
 }
