@@ -35,10 +35,17 @@ struct TRect {
   std::int32_t Top = 0;
   std::int32_t Right = 0;
   std::int32_t Bottom = 0;
-  std::int32_t Width() const { return Right - Left; }
-  std::int32_t Height() const { return Bottom - Top; }
+  // Saturated: rectangles read from hostile metafiles may span more than an int.
+  std::int32_t Width() const { return Span(Left, Right); }
+  std::int32_t Height() const { return Span(Top, Bottom); }
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   friend bool operator==(const TRect&, const TRect&) = default;
+
+ private:
+  static std::int32_t Span(std::int32_t from, std::int32_t to) {
+    const std::int64_t d = std::int64_t{to} - from;
+    return static_cast<std::int32_t>(d > INT32_MAX ? INT32_MAX : d < INT32_MIN ? INT32_MIN : d);
+  }
 };
 
 struct TPointD {
