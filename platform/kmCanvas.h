@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kmGraphicsValues.h"
+#include "kmSize.h"
 
 namespace km {
 

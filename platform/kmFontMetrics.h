@@ -11,6 +11,7 @@
 
 #include "kmFontFace.h"
 #include "kmGraphicsValues.h"
+#include "kmSize.h"
 
 namespace km {
 

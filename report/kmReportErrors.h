@@ -1,15 +1,15 @@
 #pragma once
 // Errors of the report component.
 
-#include <stdexcept>
+#include "kmException.h"
 #include <string>
 
 namespace km {
 
 // Base of the report component's errors; the message is the whole text.
-class EfrxError : public std::runtime_error {
+class EfrxError : public EkmError {
  public:
-  explicit EfrxError(const std::string& message) : std::runtime_error(message) {}
+  explicit EfrxError(const std::string& message) : EkmError(message) {}
 };
 
 // A template that cannot be read: malformed XML or an impossible value. The

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kmCanvas.h"
 #include "kmColors.h"
 #include "kmGraphicsValues.h"
 #include "kmSet.h"
@@ -90,10 +91,27 @@ struct TfrxFrame {
   friend bool operator==(const TfrxFrame&, const TfrxFrame&) = default;
 };
 
+// Where a view paints: its box in canvas units, (AbsLeft * ScaleX + OffsetX,
+// AbsTop * ScaleY + OffsetY) to ((AbsLeft + Width) * ScaleX + OffsetX, ...),
+// each coordinate rounded halves to even, and the scales it was made with.
+struct TfrxDrawBox {
+  TRect Box;
+  double ScaleX = 1;
+  double ScaleY = 1;
+};
+
 // A visible report object: a box with a fill colour (clNone: transparent)
-// and a frame. Views paint themselves on a canvas (see kmReportDraw.h).
+// and a frame. Views paint themselves on any canvas (kmReportDraw.cpp).
 class TfrxView : public TfrxComponent {
  public:
+  // Paints the view at a scale: the fill, the content inset by the gaps, then
+  // the frame sides, each a line with the frame's width times ScaleX (rounded
+  // halves to even; a width that rounds to 0 draws a one-pixel line), colour
+  // and style. The canvas's pen, brush and font are left as the view set them.
+  virtual void Draw(TCanvas& canvas, double scaleX, double scaleY, double offsetX, double offsetY) const;
+  // The box Draw paints at these scales and offsets.
+  TfrxDrawBox DrawBox(double scaleX, double scaleY, double offsetX, double offsetY) const;
+
   TfrxFrame& GetFrame() { return frame_; }
   const TfrxFrame& GetFrame() const { return frame_; }
   void SetFrame(const TfrxFrame& v) { frame_ = v; }
@@ -103,6 +121,10 @@ class TfrxView : public TfrxComponent {
  protected:
   TfrxView() = default;
   TfrxView(const TfrxView&) = default;
+  // Paints what lies inside the frame; the base paints nothing.
+  virtual void DrawContent(TCanvas& canvas, const TfrxDrawBox& box) const;
+  void DrawFill(TCanvas& canvas, const TRect& box) const;
+  void DrawFrame(TCanvas& canvas, const TfrxDrawBox& box) const;
 
  private:
   TfrxFrame frame_;
@@ -142,6 +164,11 @@ class TfrxMemoView : public TfrxView {
 
  protected:
   std::unique_ptr<TfrxComponent> CloneSelf() const override { return std::unique_ptr<TfrxComponent>(new TfrxMemoView(*this)); }
+  // The text inset by the gaps, in the font scaled by ScaleY, measured with
+  // the font services and written line by line with per-character advances;
+  // lines break at line ends and, with WordWrap, after the last space that
+  // fits. Lines below the box are left out (the first line is always drawn).
+  void DrawContent(TCanvas& canvas, const TfrxDrawBox& box) const override;
 
  private:
   TfrxMemoView(const TfrxMemoView&) = default;
@@ -170,6 +197,9 @@ class TfrxRichView : public TfrxView {
 
  protected:
   std::unique_ptr<TfrxComponent> CloneSelf() const override { return std::unique_ptr<TfrxComponent>(new TfrxRichView(*this)); }
+  // The rich text inset by the gaps, through the platform's rich-text
+  // renderer at 96 * ScaleY units per inch: text records, one per run piece.
+  void DrawContent(TCanvas& canvas, const TfrxDrawBox& box) const override;
 
  private:
   TfrxRichView(const TfrxRichView&) = default;
@@ -202,6 +232,8 @@ class TfrxPictureView : public TfrxView {
 
  protected:
   std::unique_ptr<TfrxComponent> CloneSelf() const override { return std::unique_ptr<TfrxComponent>(new TfrxPictureView(*this)); }
+  // The picture stretched over the whole box (no gaps).
+  void DrawContent(TCanvas& canvas, const TfrxDrawBox& box) const override;
 
  private:
   TfrxPictureView(const TfrxPictureView&) = default;
@@ -214,6 +246,8 @@ class TfrxLineView : public TfrxView {
  public:
   TfrxLineView() = default;
   std::string ClassName() const override { return "TfrxLineView"; }
+  // Only the line: no fill and no frame sides.
+  void Draw(TCanvas& canvas, double scaleX, double scaleY, double offsetX, double offsetY) const override;
 
  protected:
   std::unique_ptr<TfrxComponent> CloneSelf() const override { return std::unique_ptr<TfrxComponent>(new TfrxLineView(*this)); }
@@ -230,6 +264,8 @@ class TfrxShapeView : public TfrxView {
  public:
   TfrxShapeView() = default;
   std::string ClassName() const override { return "TfrxShapeView"; }
+  // Only the shape, outlined with the frame's pen and filled with Color.
+  void Draw(TCanvas& canvas, double scaleX, double scaleY, double offsetX, double offsetY) const override;
 
   TfrxShapeKind GetShape() const { return shape_; }
   void SetShape(TfrxShapeKind v) { shape_ = v; }

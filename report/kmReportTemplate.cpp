@@ -12,6 +12,7 @@
 
 #include "kmCodePage.h"
 #include "kmReportErrors.h"
+#include "kmRichText.h"
 
 namespace km {
 namespace {
@@ -377,7 +378,15 @@ class TemplateReader {
     auto rich = std::make_unique<TfrxRichView>();
     ReadView(node, *rich);
     // RTF is 8-bit text; what XML carries as Unicode goes back to Windows-1252.
-    rich->SetRichText(WideToAnsi(Utf8ToWide(node.attribute("RichText").value())));
+    pugi::xml_attribute rtf = node.attribute("RichText");
+    rich->SetRichText(WideToAnsi(Utf8ToWide(rtf.value())));
+    // Text the renderer could not read is refused here, where the file and
+    // line can be named, rather than when the view is painted.
+    try {
+      TRichText::FromRtf(rich->GetRichText());
+    } catch (const ERichTextError& e) {
+      FailAttr(node, rtf, e.what());
+    }
     rich->SetGapX(Number(node, "GapX", 0, kMaxPosition, rich->GetGapX()));
     rich->SetGapY(Number(node, "GapY", 0, kMaxPosition, rich->GetGapY()));
     return rich;

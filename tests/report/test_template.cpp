@@ -337,6 +337,10 @@ TEST(TemplateLoader, MalformedTemplatesGiveErrorsNamingFileAndLine) {
       {"negative margin", PageXml("", "PaperSize=\"9\"\n TopMargin=\"-1\""), 3,
        "attribute TopMargin: -1 must not be negative"},
       {"bad orientation", PageXml("", "PaperSize=\"9\" Orientation=\"sideways\""), 2, "is not one of poPortrait"},
+      {"rich text nested too deeply",
+       PageXml("<TfrxRichView Name=\"R\" Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\"\n RichText=\"{\\rtf1 " +
+               std::string(300, '{') + "\"/>"),
+       4, "TfrxRichView \"R\": attribute RichText: RTF groups are nested too deeply"},
   };
   for (const BadTemplate& c : cases) {
     SCOPED_TRACE(c.what);
