@@ -6,6 +6,7 @@
 
 #include "kmGraphicsValues.h"  // TBiDiMode
 #include "kmSet.h"
+#include "kmUiTypes.h"
 
 namespace km {
 
@@ -35,9 +36,6 @@ enum class TkmPaperSize {
   ESheet, EnvDL, EnvC5, EnvC3, EnvC4, EnvC6, EnvC65, EnvB4, EnvB5, EnvB6, EnvItaly,
   EnvMonarch, EnvPersonal, FanfoldUS, FanfoldStdGerman, ISOB4, Custom, A0, A1, A2
 };
-
-// The printer orientation of a page.
-enum class TPrinterOrientation { poPortrait, poLandscape };
 
 enum class TkmHAlignment { haLeft, haRight, haCenter, haJustify, haGeneral };
 enum class TkmVAlignment { vaTop, vaCenter, vaBottom };
@@ -86,9 +84,5 @@ struct TkmSize {
   int cy = 0;
   friend bool operator==(const TkmSize&, const TkmSize&) = default;
 };
-
-// Modal results of the setup dialog.
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
 
 }  // namespace km

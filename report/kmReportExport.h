@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "kmUiTypes.h"
+
 namespace km {
 
 class TfrxComponent;
 class TfrxReport;
 class TfrxReportPage;
-
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 class TfrxCustomExportFilter {
  public:

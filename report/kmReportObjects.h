@@ -13,6 +13,7 @@
 #include "kmColors.h"
 #include "kmGraphicsValues.h"
 #include "kmSet.h"
+#include "kmUiTypes.h"
 
 namespace km {
 
@@ -326,8 +327,6 @@ class TfrxDataPage : public TfrxPage {
  private:
   TfrxDataPage(const TfrxDataPage&) = default;
 };
-
-enum class TPrinterOrientation { poPortrait, poLandscape };
 
 // A printed page. Its size is the paper in millimetres; Width and Height are
 // the same size in report units (set together with the paper). Margins are
