@@ -89,7 +89,16 @@ cmd_run() {
     echo "The report export is not built yet: the application that exports Test.fr3 to PDF1.pdf does not exist in this tree." >&2
     exit 1
   fi
-  "$app" --headless "$@"
+  # The "PDF" button's flow, headless, where Test.fr3 lies: PDF1.pdf is
+  # written next to it.
+  rm -f "$ROOT/app/PDF1.pdf"
+  log "exporting $ROOT/app/Test.fr3"
+  (cd "$ROOT/app" && "$app" --headless "$@")
+  if [ ! -f "$ROOT/app/PDF1.pdf" ]; then
+    echo "No PDF1.pdf was written." >&2
+    exit 1
+  fi
+  log "PDF1.pdf is at $ROOT/app/PDF1.pdf"
 }
 
 cmd_test() {

@@ -55,10 +55,13 @@ void TkmExportInterface::StartDocument() {
 }
 
 void TkmExportInterface::EndDocument() {
-  // Cleared before EndDoc, so that a failing EndDoc leaves no document
-  // counted as started.
+  // A document left open (DoEndDoc false) stays started, so that the next
+  // export appends to it with NewPage; it ends when the caller ends it (the
+  // hook clears the flag then). Cleared before EndDoc, so that a failing
+  // EndDoc leaves no document counted as started.
+  if (!FDoEndDoc) return;
   FDocStarted = false;
-  if (FDoEndDoc && FEngine) FEngine->EndDoc();
+  if (FEngine) FEngine->EndDoc();
 }
 
 void TkmExportInterface::Notification(TkmBaseComponent* component) {

@@ -39,8 +39,9 @@ class TkmExportInterface : public TkmBaseComponent {
   // with DoBeginDoc false and no document begun here the engine is not
   // called (its current page is used). The document counts as started.
   void StartDocument();
-  // After the last page: ends the engine's document when DoEndDoc is set.
-  // The document no longer counts as started.
+  // After the last page: with DoEndDoc set, ends the engine's document,
+  // which then no longer counts as started; otherwise the document stays
+  // open and started, and the next export continues it.
   void EndDocument();
   // The hooked end-of-document event (see SetDoEndDoc).
   void OnEngineEndDoc(TkmCustomDocumentEngine& engine);

@@ -38,10 +38,13 @@ class LoggingPDFEngine : public TkmPDFEngine {
 
   void BeginDoc() override {
     Log.push_back("BeginDoc " + Settings());
+    in_begin_ = true;
     TkmPDFEngine::BeginDoc();
+    in_begin_ = false;
   }
   void NewPage() override {
-    Log.push_back("NewPage " + Settings());
+    // BeginDoc opens its first page through NewPage; only the filter's count.
+    if (!in_begin_) Log.push_back("NewPage " + Settings());
     TkmPDFEngine::NewPage();
   }
   void EndDoc() override {
@@ -62,6 +65,7 @@ class LoggingPDFEngine : public TkmPDFEngine {
   }
 
  private:
+  bool in_begin_ = false;
   std::string Settings() {
     char buf[160];
     std::snprintf(buf, sizeof buf, "res %d,%d page %.2f x %.2f px %d rp %d paper %d", GetInputXRes(), GetInputYRes(),
@@ -226,6 +230,14 @@ TEST_F(BridgeTest, StartAndEndDocumentFollowTheTwoSwitches) {
   intf.EndDocument();
   EXPECT_FALSE(intf.GetDocStarted());
   EXPECT_EQ(engine.GetEngineStatus(), TkmEngineStatus::esFinished);
+  // Left open: still started, the engine's document goes on.
+  intf.SetDoEndDoc(false);
+  intf.StartDocument();
+  intf.EndDocument();
+  EXPECT_TRUE(intf.GetDocStarted());
+  EXPECT_EQ(engine.GetEngineStatus(), TkmEngineStatus::esStarted);
+  engine.EndDoc();
+  EXPECT_FALSE(intf.GetDocStarted());
 }
 
 TEST_F(BridgeTest, ADestroyedEngineIsHeldNeitherByTheInterfaceNorByItsFilter) {
@@ -483,7 +495,9 @@ TEST_F(BridgeTest, ANonPdfEngineKeepsReportScale) {
   EXPECT_EQ(engine.GetInputXRes(), 96);
   EXPECT_EQ(engine.GetInputYRes(), 96);
   EXPECT_EQ(engine.GetEngineStatus(), TkmEngineStatus::esFinished);
-  EXPECT_EQ(engine.GetPageCount(), 2);
+  EXPECT_EQ(std::count(engine.Log.begin(), engine.Log.end(), "Start"), 1);
+  EXPECT_NE(std::find(engine.Log.begin(), engine.Log.end(), "BeginPage 2"), engine.Log.end());
+  EXPECT_EQ(std::count(engine.Log.begin(), engine.Log.end(), "Finish"), 1);
 }
 
 // A picture whose drawing fails: the export stops with the error and the
