@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
-#include <set>
+#include <deque>
 
 #include "kmCodePage.h"
 #include "kmFontCatalog.h"
@@ -423,27 +423,34 @@ std::vector<std::int32_t> CharAdvances(const FontInstance& font, std::u16string_
 
 namespace {
 
-// The font of one run and the metrics a line needs, in logical units.
+// The metrics a line needs of one run, in logical units.
 struct TRunMetrics {
-  std::unique_ptr<FontInstance> Font;
   int Ascent = 0;
   int Descent = 0;
 };
 
-// Measures a document at a resolution. Advances are fractional (the face's
-// advance widths at the exact em size), so that a layout at 96 units per inch
-// breaks lines where one at 384 does; painting rounds positions, not advances.
+// Measures a document at a resolution, run by run as the layout reaches
+// them (a long document laid out into a small rectangle measures only what
+// fits); runs of the same format share one font. Advances are fractional (the
+// face's advance widths at the exact em size), so that a layout at 96 units
+// per inch breaks lines where one at 384 does; painting rounds positions,
+// not advances.
 class TRichMeasurer {
  public:
   TRichMeasurer(const TRichText& doc, double unitsPerInch) : doc_(doc), units_(unitsPerInch) {
     metrics_.resize(doc.GetRuns().size());
+    measured_.assign(doc.GetRuns().size(), false);
     advances_.assign(doc.GetText().size(), 0.0);
-    const auto& runs = doc.GetRuns();
-    for (std::size_t r = 0; r < runs.size(); ++r) MeasureRun(r);
   }
 
-  double Advance(int pos) const { return advances_[static_cast<std::size_t>(pos)]; }
-  const TRunMetrics& Metrics(std::size_t run) const { return metrics_[run]; }
+  double Advance(int pos) {
+    Measure(RunOf(pos));
+    return advances_[static_cast<std::size_t>(pos)];
+  }
+  const TRunMetrics& Metrics(std::size_t run) {
+    Measure(run);
+    return metrics_[run];
+  }
 
   std::size_t RunOf(int pos) const {
     const auto& runs = doc_.GetRuns();
@@ -452,20 +459,45 @@ class TRichMeasurer {
   }
 
  private:
-  void MeasureRun(std::size_t r) {
-    const TRichRun& run = doc_.GetRuns()[r];
-    const double em = run.Format.HalfPoints / 2.0 * units_ / 72.0;
-    TRunMetrics& m = metrics_[r];
-    m.Font = FontCatalog::Default().CreateFont(RichFormatFont(run.Format, units_));
-    if (!m.Font) {
-      m.Ascent = static_cast<int>(std::nearbyint(em * 0.9));
-      m.Descent = static_cast<int>(std::nearbyint(em * 0.25));
-      return;
+  struct TFontEntry {
+    TRichCharFormat Format;
+    std::shared_ptr<const FontInstance> Font;
+    int Ascent = 0, Descent = 0;
+  };
+
+  const TFontEntry& FontFor(const TRichCharFormat& format) {
+    for (const TFontEntry& e : fonts_)
+      if (e.Format.FontName == format.FontName && e.Format.HalfPoints == format.HalfPoints &&
+          e.Format.Bold == format.Bold && e.Format.Italic == format.Italic &&
+          e.Format.Underline == format.Underline && e.Format.Charset == format.Charset)
+        return e;
+    TFontEntry e;
+    e.Format = format;
+    e.Font = FontCatalog::Default().CreateFont(RichFormatFont(format, units_));
+    if (e.Font) {
+      TTextMetric tm = e.Font->GetTextMetrics();
+      e.Ascent = tm.tmAscent;
+      e.Descent = tm.tmDescent;
+    } else {
+      double em = format.HalfPoints / 2.0 * units_ / 72.0;
+      e.Ascent = static_cast<int>(std::nearbyint(em * 0.9));
+      e.Descent = static_cast<int>(std::nearbyint(em * 0.25));
     }
-    TTextMetric tm = m.Font->GetTextMetrics();
-    m.Ascent = tm.tmAscent;
-    m.Descent = tm.tmDescent;
-    const FontFace& face = m.Font->Face();
+    fonts_.push_back(std::move(e));
+    return fonts_.back();
+  }
+
+  void Measure(std::size_t r) {
+    if (r >= measured_.size() || measured_[r]) return;
+    measured_[r] = true;
+    const TRichRun& run = doc_.GetRuns()[r];
+    const TFontEntry& font = FontFor(run.Format);
+    TRunMetrics& m = metrics_[r];
+    m.Ascent = font.Ascent;
+    m.Descent = font.Descent;
+    if (!font.Font) return;
+    const FontFace& face = font.Font->Face();
+    const double em = run.Format.HalfPoints / 2.0 * units_ / 72.0;
     const double per_unit = em / std::max(1, face.GetUnitsPerEm());
     const std::u16string& text = doc_.GetText();
     for (int i = run.Start; i < run.Start + run.Length; ++i) {
@@ -486,7 +518,9 @@ class TRichMeasurer {
   const TRichText& doc_;
   double units_;
   std::vector<TRunMetrics> metrics_;
+  std::vector<bool> measured_;
   std::vector<double> advances_;
+  std::deque<TFontEntry> fonts_;  // a deque keeps references to entries valid
 };
 
 bool IsBreakMark(char16_t c) { return c == u'\r' || c == u'\v'; }
@@ -498,7 +532,7 @@ struct TLaidLine {
   double Width = 0;
 };
 
-std::vector<TLaidLine> Layout(const TRichText& doc, const TRichMeasurer& m, const TRichFormatRange& range,
+std::vector<TLaidLine> Layout(const TRichText& doc, TRichMeasurer& m, const TRichFormatRange& range,
                               int* next) {
   const std::u16string& text = doc.GetText();
   const int length = doc.Length();

@@ -7,10 +7,15 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
+#include "kmBitmap.h"
 #include "kmCodePage.h"
+#include "kmEmfReader.h"
+#include "kmMetafile.h"
 #include "kmReportErrors.h"
 #include "kmRichText.h"
 
@@ -406,6 +411,54 @@ class TemplateReader {
     return shape;
   }
 
+  // Picture data: hexadecimal digits of a BMP file or an enhanced metafile,
+  // white space allowed; null when the attribute is absent or empty.
+  std::shared_ptr<const TGraphic> Picture(const pugi::xml_node& node, const char* name) const {
+    pugi::xml_attribute attr = node.attribute(name);
+    if (!attr) return nullptr;
+    std::vector<std::uint8_t> bytes;
+    int high = -1;
+    for (const char* p = attr.value(); *p; ++p) {
+      const char c = *p;
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+      int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (v < 0) FailAttr(node, attr, std::string("'") + c + "' is not a hexadecimal digit");
+      if (high < 0) {
+        high = v;
+      } else {
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + v));
+        high = -1;
+      }
+    }
+    if (high >= 0) FailAttr(node, attr, "the picture data has an odd number of hexadecimal digits");
+    if (bytes.empty()) return nullptr;
+    std::shared_ptr<TGraphic> graphic;
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+      graphic = std::make_shared<TBitmap>();
+    } else if (LooksLikeEmf(bytes)) {
+      graphic = std::make_shared<TMetafile>();
+    } else if (bytes.size() >= 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
+      FailAttr(node, attr, "PNG pictures are not supported yet; store the picture as BMP");
+    } else if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+      FailAttr(node, attr, "JPEG pictures are not supported yet; store the picture as BMP");
+    } else {
+      FailAttr(node, attr, "the data is not a BMP picture or an enhanced metafile");
+    }
+    try {
+      graphic->LoadFromBytes(bytes);
+    } catch (const EkmError& e) {
+      FailAttr(node, attr, e.what());
+    }
+    return graphic;
+  }
+
+  std::unique_ptr<TfrxComponent> ReadPicture(const pugi::xml_node& node) const {
+    auto picture = std::make_unique<TfrxPictureView>();
+    ReadView(node, *picture);
+    picture->GetPicture().SetGraphic(Picture(node, "Picture"));
+    return picture;
+  }
+
   // A view element, or null when the element is not a view.
   std::unique_ptr<TfrxComponent> ReadObject(const pugi::xml_node& node) const {
     std::string_view name = node.name();
@@ -413,6 +466,7 @@ class TemplateReader {
     if (name == "TfrxRichView") return ReadRich(node);
     if (name == "TfrxLineView") return ReadLine(node);
     if (name == "TfrxShapeView") return ReadShape(node);
+    if (name == "TfrxPictureView") return ReadPicture(node);
     return nullptr;
   }
 
@@ -480,6 +534,7 @@ class TemplateReader {
     ReadMargins(node, *page);
     page->SetColor(Color(node, "Color", page->GetColor()));
     page->SetFrame(ReadFrame(node, page->GetFrame()));
+    page->GetBackPicture().SetGraphic(Picture(node, "BackPicture"));
     for (pugi::xml_node child : node.children()) {
       if (child.type() != pugi::node_element) continue;
       if (auto kind = BandKind(child.name())) page->AddObject(ReadBand(child, *kind));

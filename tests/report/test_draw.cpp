@@ -1,6 +1,7 @@
 // Views painted on the metafile canvas: the records each view kind leaves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -300,6 +301,59 @@ TEST_F(DrawTest, EveryObjectOfThePreparedDefaultTemplatePaints) {
   }
   // The two framed memos: four sides and one side.
   EXPECT_EQ(LinesStarting(rec, "line").size(), 5u);
+}
+
+TEST_F(DrawTest, TheApplicationsRicherTemplatePaintsEveryViewKind) {
+  TfrxReport report;
+  ASSERT_TRUE(report.LoadFromFile(std::string(KM_SOURCE_DIR) + "/app/Test.fr3", true));
+  ASSERT_TRUE(report.PrepareReport());
+  ASSERT_EQ(report.GetPreviewPages().Count(), 2);
+  // The sixteen objects of the embedded template are all there.
+  TfrxReport embedded;
+  for (const auto& obj : embedded.GetPage(1)->GetObjects())
+    EXPECT_NE(report.FindObject(obj->GetName()), nullptr) << obj->GetName();
+
+  std::vector<std::vector<std::string>> pages;
+  for (int p = 0; p < 2; ++p) {
+    TMetafile meta;
+    {
+      TMetafileCanvas canvas(meta);
+      for (const auto& obj : report.GetPreviewPages().GetPage(p)->GetObjects())
+        if (auto* view = dynamic_cast<TfrxView*>(obj.get())) view->Draw(canvas, 4, 4, 0, 0);
+    }
+    pages.push_back(DescribeRecords(meta));
+  }
+  const std::vector<std::string>& rec = pages[0];
+  auto has = [](const std::vector<std::string>& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+  };
+  // The title: 28 points bold, height -37 at 96 pixels per inch, times 4.
+  EXPECT_TRUE(has(rec, "font -148 700 i0 u0 Arial"));
+  EXPECT_TRUE(has(rec, " Rechnung Nr. 4711 "));
+  // German text in the framed and filled memos; line ends break the address.
+  for (const char* text : {" Müller & Söhne GmbH ", " Große Straße 5 ", " 80331 München ", " Gesamtbetrag: 1.234,56 € "})
+    EXPECT_TRUE(has(LinesStarting(rec, "text "), text)) << text;
+  // Fills of the two memos and the ellipse.
+  EXPECT_TRUE(has(rec, "brush 0 fff2cc"));
+  EXPECT_TRUE(has(rec, "brush 0 ddebf7"));
+  EXPECT_TRUE(has(rec, "brush 0 c6e0b4"));
+  // Dashed partial frames, the shapes, the picture.
+  EXPECT_TRUE(has(rec, "pen 1 4 000000"));
+  EXPECT_TRUE(has(rec, "pen 1 4 800000"));
+  EXPECT_EQ(LinesStarting(rec, "rect"), std::vector<std::string>{"rect 160 1840 960 2240"});
+  EXPECT_EQ(LinesStarting(rec, "ellipse"), std::vector<std::string>{"ellipse 1080 1840 1880 2240"});
+  EXPECT_EQ(LinesStarting(rec, "bitmap"), std::vector<std::string>{"bitmap 160 2360 512 256 32x16"});
+  // Rich text: bold, italic, underlined and coloured runs.
+  EXPECT_TRUE(has(rec, "textcolor c00000"));
+  // 10 points at 384 units per inch: 53.33 -> -53.
+  EXPECT_TRUE(has(rec, "font -53 700 i0 u0 Arial"));
+  EXPECT_TRUE(has(rec, "font -53 400 i1 u0 Arial"));
+  EXPECT_TRUE(has(rec, "font -53 400 i0 u1 Arial"));
+  EXPECT_TRUE(has(rec, " Straße € "));
+  // Page 2: its line, the band's rounded rectangle and memo.
+  EXPECT_TRUE(has(pages[1], "move 160 360"));
+  EXPECT_EQ(LinesStarting(pages[1], "roundrect").size(), 1u);
+  EXPECT_TRUE(has(pages[1], " Seite 2: Anhang "));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kmBitmap.h"
 #include "kmReport.h"
 #include "kmReportErrors.h"
 #include "kmReportTemplate.h"
@@ -337,6 +338,23 @@ TEST(TemplateLoader, MalformedTemplatesGiveErrorsNamingFileAndLine) {
       {"negative margin", PageXml("", "PaperSize=\"9\"\n TopMargin=\"-1\""), 3,
        "attribute TopMargin: -1 must not be negative"},
       {"bad orientation", PageXml("", "PaperSize=\"9\" Orientation=\"sideways\""), 2, "is not one of poPortrait"},
+      {"picture with a bad digit",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"42 4Dx0\"/>"), 3,
+       "attribute Picture: 'x' is not a hexadecimal digit"},
+      {"picture with an odd digit count",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"424\"/>"), 3,
+       "odd number of hexadecimal digits"},
+      {"picture that is no picture",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"00010203\"/>"), 3,
+       "not a BMP picture or an enhanced metafile"},
+      {"truncated bitmap",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"424D0000\"/>"), 3,
+       "attribute Picture: "},
+      {"PNG before the platform reads it",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"89504E470D0A1A0A\"/>"), 3,
+       "PNG pictures are not supported yet"},
+      {"bad background picture", PageXml("", "PaperSize=\"9\"\n BackPicture=\"4\""), 3,
+       "attribute BackPicture: the picture data has an odd number"},
       {"rich text nested too deeply",
        PageXml("<TfrxRichView Name=\"R\" Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\"\n RichText=\"{\\rtf1 " +
                std::string(300, '{') + "\"/>"),
@@ -358,6 +376,44 @@ TEST(TemplateLoader, MalformedTemplatesGiveErrorsNamingFileAndLine) {
     // A template that cannot be read leaves the report as it was.
     EXPECT_NE(report.FindObject("rv_Belegnummer"), nullptr);
   }
+}
+
+TEST(TemplateLoader, ReadsPicturesAndTheBackgroundPicture) {
+  TBitmap bitmap(3, 2);
+  bitmap.SetPixel(2, 1, RGB(10, 20, 30));
+  std::string hex;
+  for (std::uint8_t b : bitmap.SaveToBytes()) {
+    const char* digits = "0123456789ABCDEF";
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+    if (hex.size() % 40 == 0) hex += "\n ";
+  }
+  TfrxReport report;
+  report.LoadFromString(PageXml("<TfrxPictureView Name=\"Pic\" Left=\"1\" Top=\"2\" Width=\"30\" Height=\"20\" Picture=\"" +
+                                    hex + "\"/>\n<TfrxPictureView Name=\"None\" Left=\"1\" Top=\"2\" Width=\"3\" Height=\"2\"/>",
+                                "PaperSize=\"9\" BackPicture=\"" + hex + "\""),
+                        "pic.fr3");
+  auto* pic = dynamic_cast<TfrxPictureView*>(report.FindObject("Pic"));
+  ASSERT_NE(pic, nullptr);
+  const auto* graphic = dynamic_cast<const TBitmap*>(pic->GetPicture().GetGraphic());
+  ASSERT_NE(graphic, nullptr);
+  EXPECT_EQ(graphic->GetWidth(), 3);
+  EXPECT_EQ(graphic->GetHeight(), 2);
+  EXPECT_EQ(graphic->GetPixel(2, 1), RGB(10, 20, 30));
+  auto* none = dynamic_cast<TfrxPictureView*>(report.FindObject("None"));
+  ASSERT_NE(none, nullptr);
+  EXPECT_EQ(none->GetPicture().GetGraphic(), nullptr);
+  auto* page = dynamic_cast<TfrxReportPage*>(report.GetPage(0));
+  ASSERT_NE(page, nullptr);
+  ASSERT_NE(page->GetBackPicture().GetGraphic(), nullptr);
+  EXPECT_EQ(page->GetBackPicture().GetGraphic()->GetWidth(), 3);
+  // Preparation shares the picture with the prepared view, and the page
+  // background view carries the background picture.
+  report.PrepareReport();
+  TfrxReportPage* prepared = report.GetPreviewPages().GetPage(0);
+  auto* background = dynamic_cast<TfrxPictureView*>(prepared->FindObject(std::string(frxPageBackgroundName)));
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->GetPicture().GetGraphic(), page->GetBackPicture().GetGraphic());
 }
 
 // ---- Files.
