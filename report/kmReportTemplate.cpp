@@ -15,7 +15,9 @@
 #include "kmBitmap.h"
 #include "kmCodePage.h"
 #include "kmEmfReader.h"
+#include "kmJpegImage.h"
 #include "kmMetafile.h"
+#include "kmPngImage.h"
 #include "kmReportErrors.h"
 #include "kmRichText.h"
 
@@ -411,7 +413,8 @@ class TemplateReader {
     return shape;
   }
 
-  // Picture data: hexadecimal digits of a BMP file or an enhanced metafile,
+  // Picture data: hexadecimal digits of a BMP, PNG or JPEG file or of an
+  // enhanced metafile,
   // white space allowed; null when the attribute is absent or empty.
   std::shared_ptr<const TGraphic> Picture(const pugi::xml_node& node, const char* name) const {
     pugi::xml_attribute attr = node.attribute(name);
@@ -438,11 +441,11 @@ class TemplateReader {
     } else if (LooksLikeEmf(bytes)) {
       graphic = std::make_shared<TMetafile>();
     } else if (bytes.size() >= 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
-      FailAttr(node, attr, "PNG pictures are not supported yet; store the picture as BMP");
+      graphic = std::make_shared<TPngImage>();
     } else if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
-      FailAttr(node, attr, "JPEG pictures are not supported yet; store the picture as BMP");
+      graphic = std::make_shared<TJPEGImage>();
     } else {
-      FailAttr(node, attr, "the data is not a BMP picture or an enhanced metafile");
+      FailAttr(node, attr, "the data is not a BMP, PNG or JPEG picture or an enhanced metafile");
     }
     try {
       graphic->LoadFromBytes(bytes);

@@ -38,9 +38,8 @@
 //   vaBottom, vaCenter), GapX (default 2), GapY (default 1), WordWrap.
 // - TfrxRichView: RichText (RTF; characters outside ASCII are stored in
 //   Windows-1252), GapX, GapY.
-// - TfrxPictureView: Picture (hexadecimal bytes of a BMP file or an enhanced
-//   metafile; white space allowed), drawn stretched over the box. PNG and
-//   JPEG data are refused with an error until the platform reads them.
+// - TfrxPictureView: Picture (hexadecimal bytes of a BMP, PNG or JPEG file or
+//   of an enhanced metafile; white space allowed), drawn stretched over the box.
 // - TfrxLineView: a line from (Left, Top) to (Left + Width, Top + Height)
 //   drawn with the frame's width, colour and style; Width or Height may be 0.
 // - TfrxShapeView: Shape (skRectangle, skRoundRectangle, skEllipse), Curve.

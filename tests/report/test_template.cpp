@@ -5,9 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "kmBitmap.h"
+#include "kmJpegImage.h"
+#include "kmPngImage.h"
 #include "kmReport.h"
 #include "kmReportErrors.h"
 #include "kmReportTemplate.h"
@@ -346,13 +349,16 @@ TEST(TemplateLoader, MalformedTemplatesGiveErrorsNamingFileAndLine) {
        "odd number of hexadecimal digits"},
       {"picture that is no picture",
        PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"00010203\"/>"), 3,
-       "not a BMP picture or an enhanced metafile"},
+       "not a BMP, PNG or JPEG picture or an enhanced metafile"},
       {"truncated bitmap",
        PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"424D0000\"/>"), 3,
        "attribute Picture: "},
-      {"PNG before the platform reads it",
+      {"truncated PNG",
        PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"89504E470D0A1A0A\"/>"), 3,
-       "PNG pictures are not supported yet"},
+       "attribute Picture: "},
+      {"truncated JPEG",
+       PageXml("<TfrxPictureView Left=\"0\" Top=\"0\" Width=\"5\" Height=\"3\" Picture=\"FFD8FFE000\"/>"), 3,
+       "attribute Picture: "},
       {"bad background picture", PageXml("", "PaperSize=\"9\"\n BackPicture=\"4\""), 3,
        "attribute BackPicture: the picture data has an odd number"},
       {"rich text nested too deeply",
@@ -414,6 +420,36 @@ TEST(TemplateLoader, ReadsPicturesAndTheBackgroundPicture) {
   auto* background = dynamic_cast<TfrxPictureView*>(prepared->FindObject(std::string(frxPageBackgroundName)));
   ASSERT_NE(background, nullptr);
   EXPECT_EQ(background->GetPicture().GetGraphic(), page->GetBackPicture().GetGraphic());
+}
+
+TEST(TemplateLoader, ReadsPngAndJpegPictures) {
+  TBitmap bitmap(5, 4);
+  bitmap.Fill(clRed);
+  TPngImage png;
+  png.Assign(bitmap);
+  TJPEGImage jpeg;
+  jpeg.Assign(bitmap);
+  for (const TGraphic* source : {static_cast<const TGraphic*>(&png), static_cast<const TGraphic*>(&jpeg)}) {
+    std::string hex;
+    for (std::uint8_t b : source->SaveToBytes()) {
+      const char* digits = "0123456789abcdef";
+      hex += digits[b >> 4];
+      hex += digits[b & 15];
+    }
+    TfrxReport report;
+    report.LoadFromString(
+        PageXml("<TfrxPictureView Name=\"Pic\" Left=\"0\" Top=\"0\" Width=\"5\" Height=\"4\" Picture=\"" + hex + "\"/>"),
+        "pic.fr3");
+    auto* pic = dynamic_cast<TfrxPictureView*>(report.FindObject("Pic"));
+    ASSERT_NE(pic, nullptr);
+    const TGraphic* loaded = pic->GetPicture().GetGraphic();
+    ASSERT_NE(loaded, nullptr);
+    const TGraphic& loaded_ref = *loaded;
+    const TGraphic& source_ref = *source;
+    EXPECT_EQ(typeid(loaded_ref), typeid(source_ref));
+    EXPECT_EQ(loaded->GetWidth(), 5);
+    EXPECT_EQ(loaded->GetHeight(), 4);
+  }
 }
 
 // ---- Files.
