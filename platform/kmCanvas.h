@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "kmGraphicsValues.h"
-#include "kmSize.h"
 
 namespace km {
 

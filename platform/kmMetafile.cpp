@@ -29,15 +29,17 @@ void TMetafile::LoadFromBytes(std::span<const std::uint8_t> bytes) {
   TEmfRecord header;
   reader.Next(header);
   TEmfHeader h = ParseEmfHeader(header);
-  const int fw = h.Frame.Right - h.Frame.Left, fh = h.Frame.Bottom - h.Frame.Top;
+  // Frames read from files may span more than 32 bits; Width() clamps.
+  const int fw = h.Frame.Width(), fh = h.Frame.Height();
   data_.assign(bytes.begin(), bytes.end());
   mm_width_ = fw;
   mm_height_ = fh;
   // Pixel size = frame (0.01 mm) on the metafile's own reference device.
   auto to_pixels = [](double frame, double device, double mm, double um) {
-    if (um > 0) return static_cast<int>(Round(frame * 10.0 * device / um));
-    if (mm > 0) return static_cast<int>(Round(frame * device / (mm * 100.0)));
-    return 0;
+    double v = um > 0 ? frame * 10.0 * device / um : mm > 0 ? frame * device / (mm * 100.0) : 0.0;
+    v = Round(v);
+    // Sizes beyond the integer range are clamped rather than converted.
+    return v >= 2147483647.0 ? 2147483647 : v <= -2147483647.0 ? -2147483647 : static_cast<int>(v);
   };
   width_ = to_pixels(fw, h.Device.cx, h.Millimeters.cx, h.Micrometers.cx);
   height_ = to_pixels(fh, h.Device.cy, h.Millimeters.cy, h.Micrometers.cy);
