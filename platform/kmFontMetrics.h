@@ -11,7 +11,6 @@
 
 #include "kmFontFace.h"
 #include "kmGraphicsValues.h"
-#include "kmSize.h"
 
 namespace km {
 
