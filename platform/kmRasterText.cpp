@@ -115,7 +115,11 @@ void TRasterCanvas::ExtTextOut(int x, int y, std::uint32_t options, const TRect*
     cairo_fill(cr);
   }
   Finish();
-  if (align & TA_UPDATECP) TCanvas::MoveTo(x + static_cast<int>(width), y);
+  if (align & TA_UPDATECP) {
+    // Advances read from files may add up past the integer range: clamp.
+    const double to = std::clamp(x + width, -2147483647.0, 2147483647.0);
+    TCanvas::MoveTo(static_cast<int>(to), y);
+  }
 }
 
 void TRasterCanvas::StretchBitmap(const TRect& dest, const TBitmap& bmp, const TRect& src, std::uint32_t rop) {
