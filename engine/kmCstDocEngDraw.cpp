@@ -259,32 +259,41 @@ void TkmCustomDocumentEngine::EncodePolyPolyline(TkmPolyShapeItem& AObject, bool
   EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
 }
 
+namespace {
+
+// Arcs, pies and chords rasterise the same way: the box sets the bitmap, the
+// canvas operation draws into it.
+using TArcDraw = void (TCanvas::*)(int, int, int, int, int, int, int, int);
+
+template <class Encode>
+void RasteriseArc(TArcDraw draw, double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4,
+                  double Y4, const TPen& Pen, const TBrush* Brush, Encode&& encode) {
+  const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
+  TShapeRaster r(pts, Pen, Brush);
+  if (!r.Usable()) return;
+  (r.Canvas().*draw)(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
+  encode(r.OriginX(), r.OriginY(), r.Bitmap());
+}
+
+}  // namespace
+
 void TkmCustomDocumentEngine::EncodeArc(double X1, double Y1, double X2, double Y2, double X3, double Y3,
                                         double X4, double Y4, const TPen& Pen) {
-  const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
   // The arc takes the engine's current brush; an arc never fills.
-  TShapeRaster r(pts, Pen, &FBrush);
-  if (!r.Usable()) return;
-  r.Canvas().Arc(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
-  EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
+  RasteriseArc(&TCanvas::Arc, X1, Y1, X2, Y2, X3, Y3, X4, Y4, Pen, &FBrush,
+               [this](double x, double y, TBitmap& b) { EncodeShapeBitmap(x, y, b); });
 }
 
 void TkmCustomDocumentEngine::EncodePie(double X1, double Y1, double X2, double Y2, double X3, double Y3,
                                         double X4, double Y4, const TPen& Pen, const TBrush* Brush) {
-  const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
-  TShapeRaster r(pts, Pen, Brush);
-  if (!r.Usable()) return;
-  r.Canvas().Pie(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
-  EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
+  RasteriseArc(&TCanvas::Pie, X1, Y1, X2, Y2, X3, Y3, X4, Y4, Pen, Brush,
+               [this](double x, double y, TBitmap& b) { EncodeShapeBitmap(x, y, b); });
 }
 
 void TkmCustomDocumentEngine::EncodeChord(double X1, double Y1, double X2, double Y2, double X3, double Y3,
                                           double X4, double Y4, const TPen& Pen, const TBrush* Brush) {
-  const TkmPoint pts[] = {{X1, Y1}, {X2, Y2}};
-  TShapeRaster r(pts, Pen, Brush);
-  if (!r.Usable()) return;
-  r.Canvas().Chord(r.X(X1), r.Y(Y1), r.X(X2), r.Y(Y2), r.X(X3), r.Y(Y3), r.X(X4), r.Y(Y4));
-  EncodeShapeBitmap(r.OriginX(), r.OriginY(), r.Bitmap());
+  RasteriseArc(&TCanvas::Chord, X1, Y1, X2, Y2, X3, Y3, X4, Y4, Pen, Brush,
+               [this](double x, double y, TBitmap& b) { EncodeShapeBitmap(x, y, b); });
 }
 
 void TkmCustomDocumentEngine::EncodePolyBezier(std::span<const TkmPoint> Points, const TPen& Pen) {

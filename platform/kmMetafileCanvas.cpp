@@ -430,38 +430,28 @@ void TMetafileCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   AddLogicalBox(x1, y1, x2, y2, false);
 }
 
-static void WriteArc(ByteWriter& w, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+void TMetafileCanvas::ArcRecord(std::uint32_t type, bool filled, int x1, int y1, int x2, int y2, int x3, int y3,
+                                int x4, int y4) {
+  if (!Open()) return;
+  // An arc only strokes; pies and chords also fill with the brush.
+  if (filled) SyncObjects(); else SyncPen();
+  std::size_t s = Begin(type);
+  ByteWriter w(out_);
   for (int v : {x1, y1, x2, y2, x3, y3, x4, y4}) w.I32(v);
+  End(s);
+  AddLogicalBox(x1, y1, x2, y2, !filled);
 }
 
 void TMetafileCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  if (!Open()) return;
-  SyncPen();
-  std::size_t s = Begin(EMR_ARC);
-  ByteWriter w(out_);
-  WriteArc(w, x1, y1, x2, y2, x3, y3, x4, y4);
-  End(s);
-  AddLogicalBox(x1, y1, x2, y2, true);
+  ArcRecord(EMR_ARC, false, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TMetafileCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  if (!Open()) return;
-  SyncObjects();
-  std::size_t s = Begin(EMR_PIE);
-  ByteWriter w(out_);
-  WriteArc(w, x1, y1, x2, y2, x3, y3, x4, y4);
-  End(s);
-  AddLogicalBox(x1, y1, x2, y2, false);
+  ArcRecord(EMR_PIE, true, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TMetafileCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  if (!Open()) return;
-  SyncObjects();
-  std::size_t s = Begin(EMR_CHORD);
-  ByteWriter w(out_);
-  WriteArc(w, x1, y1, x2, y2, x3, y3, x4, y4);
-  End(s);
-  AddLogicalBox(x1, y1, x2, y2, false);
+  ArcRecord(EMR_CHORD, true, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TMetafileCanvas::PolyRecord(std::uint32_t type16, std::uint32_t type32, std::span<const TPoint> points) {

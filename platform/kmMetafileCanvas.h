@@ -121,6 +121,8 @@ class TMetafileCanvas : public TCanvas {
   bool HandleInUse(std::uint32_t h) const;
   void ReleaseIfUnused(std::uint32_t h);
   void SyncPen();
+  // EMR_ARC, EMR_PIE and EMR_CHORD share one layout: the box and two radial points.
+  void ArcRecord(std::uint32_t type, bool filled, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   void SyncBrush();
   void SyncFont();
   void SyncObjects() { SyncPen(); SyncBrush(); }
