@@ -1,6 +1,8 @@
 #pragma once
 // Running the independent PDF readers (qpdf, poppler, pdf-audit) from tests.
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,20 @@ std::string MakeScratchDir(const std::string& name);
 std::string PdfInfoField(const std::string& pdfinfoOutput, const std::string& key);
 
 std::string ReadWholeFile(const std::string& path);
+
+// Sets or clears SOURCE_DATE_EPOCH for one scope.
+class ScopedEpoch {
+ public:
+  explicit ScopedEpoch(const char* value) {
+    if (const char* old = std::getenv("SOURCE_DATE_EPOCH")) old_ = old;
+    if (value) setenv("SOURCE_DATE_EPOCH", value, 1); else unsetenv("SOURCE_DATE_EPOCH");
+  }
+  ~ScopedEpoch() {
+    if (old_) setenv("SOURCE_DATE_EPOCH", old_->c_str(), 1); else unsetenv("SOURCE_DATE_EPOCH");
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
 
 }  // namespace km::testing

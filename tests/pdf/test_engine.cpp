@@ -25,21 +25,6 @@ using namespace km::testing;
 
 const std::string kHeader = std::string("%PDF-1.4\r\n") + "\x25\xC3\xA2\xC3\xA3\xC3\x8F\xC3\x93" + "\r\n";
 
-// Sets or clears SOURCE_DATE_EPOCH for one scope.
-class ScopedEpoch {
- public:
-  explicit ScopedEpoch(const char* value) {
-    if (const char* old = std::getenv("SOURCE_DATE_EPOCH")) old_ = old;
-    if (value) setenv("SOURCE_DATE_EPOCH", value, 1); else unsetenv("SOURCE_DATE_EPOCH");
-  }
-  ~ScopedEpoch() {
-    if (old_) setenv("SOURCE_DATE_EPOCH", old_->c_str(), 1); else unsetenv("SOURCE_DATE_EPOCH");
-  }
-
- private:
-  std::optional<std::string> old_;
-};
-
 TkmClock FixedClock() {
   return [] {
     TkmClockReading r;

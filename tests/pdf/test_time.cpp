@@ -1,29 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <regex>
 #include <string>
 
 #include "kmPDFTime.h"
+#include "pdf_tools.h"
 
 namespace km {
 namespace {
 
-// Sets or clears SOURCE_DATE_EPOCH for one scope.
-class ScopedEpoch {
- public:
-  explicit ScopedEpoch(const char* value) {
-    if (const char* old = std::getenv("SOURCE_DATE_EPOCH")) old_ = old;
-    if (value) setenv("SOURCE_DATE_EPOCH", value, 1); else unsetenv("SOURCE_DATE_EPOCH");
-  }
-  ~ScopedEpoch() {
-    if (old_) setenv("SOURCE_DATE_EPOCH", old_->c_str(), 1); else unsetenv("SOURCE_DATE_EPOCH");
-  }
-
- private:
-  std::optional<std::string> old_;
-};
+using km::testing::ScopedEpoch;
 
 TEST(PDFTime, ZoneSuffixForEveryKindOfBias) {
   struct Case { int bias; const char* suffix; };
