@@ -281,15 +281,24 @@ std::string TkmPDFFont::GetCIDFontDictionary(int AFontDescriptorRef, const std::
   return s + ">>";
 }
 
+namespace {
+
+// The box and metric entries both descriptors share: "l b r t]/Ascent …/MissingWidth n".
+std::string DescriptorMetrics(const TkmPDFFontInfo& fi) {
+  return std::to_string(fi.FfiFontBBox.Left) + " " + std::to_string(fi.FfiFontBBox.Bottom) + " " +
+         std::to_string(fi.FfiFontBBox.Right) + " " + std::to_string(fi.FfiFontBBox.Top) + "]" + "/Ascent " +
+         FloatToStrLocale(fi.FfiAscent) + "/Descent " + FloatToStrLocale(fi.FfiDescent) + "/CapHeight " +
+         FloatToStrLocale(fi.FfiCapHeight) + "/AvgWidth " + std::to_string(fi.FfiAvgWidth) + "/MaxWidth " +
+         std::to_string(fi.FfiMaxWidth) + "/MissingWidth " + std::to_string(fi.FfiMaxWidth);
+}
+
+}  // namespace
+
 std::string TkmPDFFont::GetFontDescriptor(int AFontFile2Obj, const std::string& ATag) const {
   const TkmPDFFontInfo& fi = FFontInfo;
   std::string s = "/Type/FontDescriptor/FontName/" + NamePrefix(ATag) + FBaseFont + "/Flags " +
-                  std::to_string(fi.FfiFlags) + "/FontBBox [" + std::to_string(fi.FfiFontBBox.Left) + " " +
-                  std::to_string(fi.FfiFontBBox.Bottom) + " " + std::to_string(fi.FfiFontBBox.Right) + " " +
-                  std::to_string(fi.FfiFontBBox.Top) + "]" + "/Ascent " + FloatToStrLocale(fi.FfiAscent) +
-                  "/Descent " + FloatToStrLocale(fi.FfiDescent) + "/CapHeight " + FloatToStrLocale(fi.FfiCapHeight) +
-                  "/AvgWidth " + std::to_string(fi.FfiAvgWidth) + "/MaxWidth " + std::to_string(fi.FfiMaxWidth) +
-                  "/MissingWidth " + std::to_string(fi.FfiMaxWidth) + "/StemV " + std::to_string(fi.FfiStemV) +
+                  std::to_string(fi.FfiFlags) + "/FontBBox [" + DescriptorMetrics(fi) +
+                  "/StemV " + std::to_string(fi.FfiStemV) +
                   "/ItalicAngle " + std::to_string(fi.FfiItalicAngle) + "/FontWeight " +
                   std::to_string(fi.FfiFontWeight);
   if (AFontFile2Obj > 0) s += "/FontFile2 " + Ref(AFontFile2Obj);
@@ -311,12 +320,8 @@ std::string TkmPDFFont::GetSimpleFontDescriptor(int AFontFile2Obj, const std::st
   const TkmPDFFontInfo& fi = FFontInfo;
   const int italic = FFont.IsItalic() && fi.FfiItalicAngle == 0 ? -12 : fi.FfiItalicAngle;
   std::string s = "/Type /FontDescriptor/FontName /" + NamePrefix(ATag) + FBaseFont + " /Flags " +
-                  std::to_string(fi.FfiFlags) + "/FontBBox[" + std::to_string(fi.FfiFontBBox.Left) + " " +
-                  std::to_string(fi.FfiFontBBox.Bottom) + " " + std::to_string(fi.FfiFontBBox.Right) + " " +
-                  std::to_string(fi.FfiFontBBox.Top) + "]" + "/Ascent " + FloatToStrLocale(fi.FfiAscent) +
-                  "/Descent " + FloatToStrLocale(fi.FfiDescent) + "/CapHeight " + FloatToStrLocale(fi.FfiCapHeight) +
-                  "/AvgWidth " + std::to_string(fi.FfiAvgWidth) + "/MaxWidth " + std::to_string(fi.FfiMaxWidth) +
-                  "/MissingWidth " + std::to_string(fi.FfiMaxWidth) + "/StemH " + std::to_string(fi.FfiStemV) +
+                  std::to_string(fi.FfiFlags) + "/FontBBox[" + DescriptorMetrics(fi) +
+                  "/StemH " + std::to_string(fi.FfiStemV) +
                   "/StemV " + std::to_string(fi.FfiStemV) + "/FontWeight " + std::to_string(fi.FfiFontWeight) +
                   "/ItalicAngle " + std::to_string(italic);
   if (AFontFile2Obj > 0) s += "/FontFile2 " + Ref(AFontFile2Obj);
