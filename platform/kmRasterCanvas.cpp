@@ -177,17 +177,19 @@ TDevicePath TRasterCanvas::EllipsePath(double x1, double y1, double x2, double y
   return ArcPath(x1, y1, x2, y2, x2, (y1 + y2) / 2, x2, (y1 + y2) / 2, 1);
 }
 
+TDevicePath TRasterCanvas::RectPath(double x1, double y1, double x2, double y2) const {
+  TDevicePath p;
+  p.MoveTo(LPtoDP(x1, y1));
+  p.LineTo(LPtoDP(x2, y1));
+  p.LineTo(LPtoDP(x2, y2));
+  p.LineTo(LPtoDP(x1, y2));
+  p.Close();
+  return p;
+}
+
 TDevicePath TRasterCanvas::RoundRectPath(double x1, double y1, double x2, double y2, double cx, double cy) const {
   double rx = std::min(std::fabs(cx) / 2, std::fabs(x2 - x1) / 2), ry = std::min(std::fabs(cy) / 2, std::fabs(y2 - y1) / 2);
-  if (rx <= 0 || ry <= 0) {
-    TDevicePath p;
-    p.MoveTo(LPtoDP(x1, y1));
-    p.LineTo(LPtoDP(x2, y1));
-    p.LineTo(LPtoDP(x2, y2));
-    p.LineTo(LPtoDP(x1, y2));
-    p.Close();
-    return p;
-  }
+  if (rx <= 0 || ry <= 0) return RectPath(x1, y1, x2, y2);
   const double k = 0.5522847498;
   TDevicePath p;
   p.MoveTo(LPtoDP(x1 + rx, y1));
@@ -339,34 +341,19 @@ void TRasterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   double l = x1, t = y1, r = x2, b = y2;
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
-  auto box = [&](double a, double c, double d, double e) {
-    TDevicePath p;
-    p.MoveTo(LPtoDP(a, c));
-    p.LineTo(LPtoDP(d, c));
-    p.LineTo(LPtoDP(d, e));
-    p.LineTo(LPtoDP(a, e));
-    p.Close();
-    return p;
-  };
   if (path_open_) {
-    path_.Append(box(l, t, r, b));
+    path_.Append(RectPath(l, t, r, b));
     return;
   }
   double il = l, it = t, ir = r, ib = b;
   InsetBox(il, it, ir, ib);
   // Without an outline GDI fills one pixel less to the right and bottom.
-  TDevicePath fill = PenVisible() ? box(l, t, r, b) : box(l, t, ir, ib);
-  Shape(fill, box(il, it, ir, ib), true, true);
+  TDevicePath fill = PenVisible() ? RectPath(l, t, r, b) : RectPath(l, t, ir, ib);
+  Shape(fill, RectPath(il, it, ir, ib), true, true);
 }
 
 void TRasterCanvas::FillRect(const TRect& r) {
-  TDevicePath p;
-  p.MoveTo(LPtoDP(r.Left, r.Top));
-  p.LineTo(LPtoDP(r.Right, r.Top));
-  p.LineTo(LPtoDP(r.Right, r.Bottom));
-  p.LineTo(LPtoDP(r.Left, r.Bottom));
-  p.Close();
-  FillDevicePath(p, CAIRO_FILL_RULE_WINDING);
+  FillDevicePath(RectPath(r.Left, r.Top, r.Right, r.Bottom), CAIRO_FILL_RULE_WINDING);
 }
 
 void TRasterCanvas::RoundRect(int x1, int y1, int x2, int y2, int cx, int cy) {

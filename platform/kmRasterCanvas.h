@@ -92,6 +92,8 @@ class TRasterCanvas : public TCanvas {
   TDevicePath EllipsePath(double x1, double y1, double x2, double y2) const;
   TDevicePath ArcPath(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
                       int closing) const;  // 0 open, 1 chord, 2 pie
+  // The closed outline of a logical rectangle, in device space.
+  TDevicePath RectPath(double x1, double y1, double x2, double y2) const;
   TDevicePath RoundRectPath(double x1, double y1, double x2, double y2, double cx, double cy) const;
   TDevicePath BezierPath(std::span<const TPoint> points) const;
   // Fill with the brush and/or stroke with the pen; in a path bracket the
